@@ -1,0 +1,8 @@
+# The -posix compilers: the win32 thread model of the default ones has no std::thread.
+set(CMAKE_C_COMPILER ${BV_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${BV_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${BV_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${BV_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
