@@ -34,6 +34,11 @@ int32_t BvReadFileBytes(const std::string& fileName, std::unique_ptr<uint8_t[]>&
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
     if (!file) return ERR_FILE_OPEN;
 
+    // A first read tells a file from something that opens but cannot be read (a directory),
+    // whose size would mean nothing.
+    std::fgetc(file.get());
+    if (std::ferror(file.get())) return ERR_FILE_READ;
+
     int64_t fileSize = FileSize(file.get());
     if (fileSize < 0) return ERR_FILE_READ;
     if (fileSize > int64_t{UINT32_MAX}) return ERR_NO_MEMORY;
@@ -43,10 +48,6 @@ int32_t BvReadFileBytes(const std::string& fileName, std::unique_ptr<uint8_t[]>&
     if (!buffer) return ERR_NO_MEMORY;
     // A short read is a failure: the image would otherwise end in bytes that were never read.
     if (length && std::fread(buffer.get(), 1, length, file.get()) != length) return ERR_FILE_READ;
-    // Probing past the end tells a readable empty file from one that cannot be read at all
-    // (a directory opens, but fails its first read).
-    std::fgetc(file.get());
-    if (std::ferror(file.get())) return ERR_FILE_READ;
 
     bytes = std::move(buffer);
     size = length;
