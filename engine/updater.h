@@ -21,6 +21,12 @@ class CBvUsbMscDev;
 template <typename T>
 using BvOwnedPtr = std::unique_ptr<T, void (*)(T*)>;
 
+// Takes ownership of a new object; call it where T is complete (where the object is created).
+template <typename T>
+BvOwnedPtr<T> BvOwn(T* object) {
+    return BvOwnedPtr<T>(object, [](T* owned) { delete owned; });
+}
+
 class CBvUpdater : public CBvBase {
 public:
     // Creates the error record; when that fails the status is ERR_NO_MEMORY.

@@ -31,3 +31,18 @@ TEST(Updater, KeepsTheLinksItIsGiven) {
     EXPECT_EQ(engine.GetResource(), &resource);
     EXPECT_EQ(resource.GetObjectName(), "CBvResource");
 }
+
+TEST(Updater, OwnedPointerDestroysThroughTheCreatorsDeleter) {
+    struct Counted {
+        explicit Counted(int& destroyed) : destroyed_(destroyed) {}
+        ~Counted() { ++destroyed_; }
+        int& destroyed_;
+    };
+    int destroyed = 0;
+    {
+        BvOwnedPtr<Counted> owned = BvOwn(new Counted(destroyed));
+        BvOwnedPtr<Counted> empty{nullptr, nullptr};  // the engine's state before a device exists
+        EXPECT_EQ(destroyed, 0);
+    }
+    EXPECT_EQ(destroyed, 1);
+}
