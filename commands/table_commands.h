@@ -22,7 +22,7 @@ private:
     BvLogicalMediaTable m_table;
 };
 
-// Has the player divide its medium as the table says. The table must outlive the command.
+// Has the player divide its medium as the table says.
 class CBvAllocateLogicalMedia : public CBvScsiCommand {
 public:
     // A table claiming more than kBvMaxLogicalDrives entries is refused with -2.
@@ -33,5 +33,5 @@ public:
     bool IsDataOut() const override { return true; }
 
 private:
-    const BvLogicalMediaTable& m_table;
+    BvLogicalMediaTable m_table;  // a copy: a temporary table must not dangle
 };

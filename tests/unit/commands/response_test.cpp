@@ -1,4 +1,5 @@
 // How commands turn an answer into values: the logical media table parsing and the readers.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,13 @@ Bytes TableAnswer(uint16_t count, uint32_t entriesPresent, size_t answerSize) {
     return answer;
 }
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+// A command that has received `answer`.
+template <typename Command, typename... Args>
+std::unique_ptr<Command> Answered(const Bytes& answer, Args... args) {
+    auto command = std::make_unique<Command>(args...);
+    EXPECT_EQ(command->StoreResponse(*MakeByteArray(answer)), ERR_OK);
+    return command;
+}
 
 void ExpectEntry(const BvLogicalMediaEntry& actual, const BvLogicalMediaEntry& expected) {
     EXPECT_EQ(actual.driveNumber, expected.driveNumber);
@@ -159,135 +166,84 @@ TEST(Response, DriveSectorReadOfAFailedCommandReportsItsStatus) {
     EXPECT_EQ(ToBytes(*target), Bytes(4, 0xEE));
 }
 
-TEST(Response, VendorValueReaders) {
-    const Bytes version48 = [] {
-        Bytes b(48, 0xAA);
-        Bytes head = {0x01, 0x02, 0x00, 0x30, 0xFF, 0xFE};
-        std::copy(head.begin(), head.end(), b.begin());
-        return b;
-    }();
+TEST(Response, ChipRevisionReader) {
+    uint16_t id = 0;
+    EXPECT_EQ(Answered<CBvGetChipMajorRevId>({0x12, 0x34, 0x56})->GetValue(id), ERR_OK);
+    EXPECT_EQ(id, 0x1234);
+    EXPECT_EQ(Answered<CBvGetChipMajorRevId>({0x12})->GetValue(id), ERR_SHORT_BUFFER);
+}
+
+TEST(Response, MediaFlagReader) {
+    const struct {
+        uint32_t type;
+        Bytes answer;
+        int32_t status;
+        bool flag;
+    } cases[] = {
+        {9, {0x80}, ERR_OK, true},
+        {9, {0x00}, ERR_OK, false},
+        {9, {}, ERR_SHORT_BUFFER, false},
+        {5, {0x01}, ERR_BAD_MEDIA_INFO_TYPE, false},  // the flag belongs to type 9 alone
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.type << ", " << c.answer.size() << " bytes");
+        bool flag = false;
+        EXPECT_EQ(Answered<CBvGetLogicalMediaInfo>(c.answer, c.type, 0u)->GetFlag(flag), c.status);
+        EXPECT_EQ(flag, c.flag);
+    }
+}
+
+TEST(Response, SectorSizeReader) {
+    const struct {
+        uint32_t type;
+        Bytes answer;
+        int32_t status;
+        uint32_t value;
+    } cases[] = {
+        {0, {0x00, 0x00, 0x08, 0x00}, ERR_OK, 2048},
+        {0, {0x00, 0x00, 0x08}, ERR_SHORT_BUFFER, 0},
+        {1, {0x00, 0x00, 0x00, 0x01}, ERR_BAD_MEDIA_INFO_TYPE, 0},  // a value of type 0 only
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.type << ", " << c.answer.size() << " bytes");
+        uint32_t value = 0;
+        EXPECT_EQ(Answered<CBvGetLogicalDriveInfo>(c.answer, uint8_t{1}, c.type, 0u)->GetValue(value), c.status);
+        EXPECT_EQ(value, c.value);
+    }
+}
+
+TEST(Response, VersionReaders) {
+    // 48 bytes arrive; only the first 6 are the version.
+    Bytes answer(48, 0xAA);
+    const Bytes head = {0x01, 0x02, 0x00, 0x30, 0xFF, 0xFE};
+    std::copy(head.begin(), head.end(), answer.begin());
+    using Reader = int32_t (CBvGetLogicalDriveInfo::*)(CBvVersionInfo&) const;
+    const Reader component = &CBvGetLogicalDriveInfo::GetComponentVersion;
+    const Reader product = &CBvGetLogicalDriveInfo::GetProductVersion;
     const struct {
         const char* label;
-        std::function<std::unique_ptr<CBvScsiCommand>()> make;
+        uint32_t type;
+        Reader reader;
         Bytes answer;
-        std::function<int32_t(const CBvScsiCommand&, std::string&)> read;  // renders the value
         int32_t status;
-        std::string value;
+        const wchar_t* version;  // the target starts as 1.0.0
     } cases[] = {
-        {"chip revision", [] { return std::make_unique<CBvGetChipMajorRevId>(); }, {0x12, 0x34},
-         [](const CBvScsiCommand& c, std::string& v) {
-             uint16_t id = 0;
-             int32_t s = static_cast<const CBvGetChipMajorRevId&>(c).GetValue(id);
-             v = std::to_string(id);
-             return s;
-         },
-         ERR_OK, "4660"},
-        {"chip revision, short answer", [] { return std::make_unique<CBvGetChipMajorRevId>(); }, {0x12},
-         [](const CBvScsiCommand& c, std::string&) {
-             uint16_t id = 0;
-             return static_cast<const CBvGetChipMajorRevId&>(c).GetValue(id);
-         },
-         ERR_SHORT_BUFFER, ""},
-        {"flag set", [] { return std::make_unique<CBvGetLogicalMediaInfo>(9, 0); }, {0x80},
-         [](const CBvScsiCommand& c, std::string& v) {
-             bool flag = false;
-             int32_t s = static_cast<const CBvGetLogicalMediaInfo&>(c).GetFlag(flag);
-             v = flag ? "1" : "0";
-             return s;
-         },
-         ERR_OK, "1"},
-        {"flag clear", [] { return std::make_unique<CBvGetLogicalMediaInfo>(9, 0); }, {0x00},
-         [](const CBvScsiCommand& c, std::string& v) {
-             bool flag = true;
-             int32_t s = static_cast<const CBvGetLogicalMediaInfo&>(c).GetFlag(flag);
-             v = flag ? "1" : "0";
-             return s;
-         },
-         ERR_OK, "0"},
-        {"flag of an empty answer", [] { return std::make_unique<CBvGetLogicalMediaInfo>(9, 0); }, {},
-         [](const CBvScsiCommand& c, std::string&) {
-             bool flag = false;
-             return static_cast<const CBvGetLogicalMediaInfo&>(c).GetFlag(flag);
-         },
-         ERR_SHORT_BUFFER, ""},
-        {"flag of another media type", [] { return std::make_unique<CBvGetLogicalMediaInfo>(5, 0); }, {0x01},
-         [](const CBvScsiCommand& c, std::string&) {
-             bool flag = false;
-             return static_cast<const CBvGetLogicalMediaInfo&>(c).GetFlag(flag);
-         },
-         ERR_BAD_MEDIA_INFO_TYPE, ""},
-        {"sector size", [] { return std::make_unique<CBvGetLogicalDriveInfo>(1, 0, 0); }, {0x00, 0x00, 0x08, 0x00},
-         [](const CBvScsiCommand& c, std::string& v) {
-             uint32_t value = 0;
-             int32_t s = static_cast<const CBvGetLogicalDriveInfo&>(c).GetValue(value);
-             v = std::to_string(value);
-             return s;
-         },
-         ERR_OK, "2048"},
-        {"sector size, short answer", [] { return std::make_unique<CBvGetLogicalDriveInfo>(1, 0, 0); },
-         {0x00, 0x00, 0x08},
-         [](const CBvScsiCommand& c, std::string&) {
-             uint32_t value = 0;
-             return static_cast<const CBvGetLogicalDriveInfo&>(c).GetValue(value);
-         },
-         ERR_SHORT_BUFFER, ""},
-        {"value of another drive info type", [] { return std::make_unique<CBvGetLogicalDriveInfo>(1, 1, 0); },
-         {0, 0, 0, 1},
-         [](const CBvScsiCommand& c, std::string&) {
-             uint32_t value = 0;
-             return static_cast<const CBvGetLogicalDriveInfo&>(c).GetValue(value);
-         },
-         ERR_BAD_MEDIA_INFO_TYPE, ""},
-        // 48 bytes arrive; only the first 6 are the version.
-        {"component version", [] { return std::make_unique<CBvGetLogicalDriveInfo>(1, 7, 0); }, version48,
-         [](const CBvScsiCommand& c, std::string& v) {
-             CBvVersionInfo version;
-             int32_t s = static_cast<const CBvGetLogicalDriveInfo&>(c).GetComponentVersion(version);
-             v = Narrow(version.ToText());
-             return s;
-         },
-         ERR_OK, "258.048.65534"},
-        {"product version", [] { return std::make_unique<CBvGetLogicalDriveInfo>(1, 8, 0); }, version48,
-         [](const CBvScsiCommand& c, std::string& v) {
-             CBvVersionInfo version;
-             int32_t s = static_cast<const CBvGetLogicalDriveInfo&>(c).GetProductVersion(version);
-             v = Narrow(version.ToText());
-             return s;
-         },
-         ERR_OK, "258.048.65534"},
-        {"component reader on the product type", [] { return std::make_unique<CBvGetLogicalDriveInfo>(1, 8, 0); },
-         version48,
-         [](const CBvScsiCommand& c, std::string&) {
-             CBvVersionInfo version;
-             return static_cast<const CBvGetLogicalDriveInfo&>(c).GetComponentVersion(version);
-         },
-         ERR_BAD_MEDIA_INFO_TYPE, ""},
-        {"product reader on the component type", [] { return std::make_unique<CBvGetLogicalDriveInfo>(1, 7, 0); },
-         version48,
-         [](const CBvScsiCommand& c, std::string&) {
-             CBvVersionInfo version;
-             return static_cast<const CBvGetLogicalDriveInfo&>(c).GetProductVersion(version);
-         },
-         ERR_BAD_MEDIA_INFO_TYPE, ""},
-        // A version that cannot be read in full is left as it was.
-        {"version, short answer", [] { return std::make_unique<CBvGetLogicalDriveInfo>(1, 7, 0); },
-         {0, 9, 0, 9, 0},
-         [](const CBvScsiCommand& c, std::string& v) {
-             CBvVersionInfo version;
-             version.SetMajor(1);
-             int32_t s = static_cast<const CBvGetLogicalDriveInfo&>(c).GetComponentVersion(version);
-             v = Narrow(version.ToText());
-             return s;
-         },
-         ERR_SHORT_BUFFER, "001.000.000"},
+        {"component", kBvDriveInfoComponentVersion, component, answer, ERR_OK, L"258.048.65534"},
+        {"product", kBvDriveInfoProductVersion, product, answer, ERR_OK, L"258.048.65534"},
+        {"component reader, product type", kBvDriveInfoProductVersion, component, answer, ERR_BAD_MEDIA_INFO_TYPE,
+         L"001.000.000"},
+        {"product reader, component type", kBvDriveInfoComponentVersion, product, answer, ERR_BAD_MEDIA_INFO_TYPE,
+         L"001.000.000"},
+        // A version that cannot be read whole is left as it was.
+        {"short answer", kBvDriveInfoComponentVersion, component, {0, 9, 0, 9, 0}, ERR_SHORT_BUFFER, L"001.000.000"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        std::unique_ptr<CBvScsiCommand> command = c.make();
-        ASSERT_EQ(command->StoreResponse(*MakeByteArray(c.answer)), ERR_OK);
-        std::string value;
-        EXPECT_EQ(c.read(*command, value), c.status);
-        EXPECT_EQ(value, c.value);
+        CBvVersionInfo version;
+        version.SetMajor(1);
+        auto command = Answered<CBvGetLogicalDriveInfo>(c.answer, uint8_t{1}, c.type, 0u);
+        EXPECT_EQ(((*command).*c.reader)(version), c.status);
+        EXPECT_EQ(version.ToText(), c.version);
     }
 }
 
