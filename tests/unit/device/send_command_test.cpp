@@ -243,3 +243,13 @@ TEST(DeviceSectors, AFailedReadLeavesTheCallersDataAlone) {
     EXPECT_EQ(device.ReadSectors(*target, 1, 0, 2), ERR_SCSI_COMMAND);
     EXPECT_EQ(ToBytes(*target), (Bytes{0xEE, 0xEE}));
 }
+
+TEST(DeviceSectors, AReadOfNoSectorsMovesNothing) {
+    TableScsiDevice device;
+    device.Answer({0x28}, {1, 2, 3, 4});
+    auto target = MakeByteArray(Bytes(2, 0xEE));
+    ASSERT_EQ(device.ReadSectors(*target, 0, 5, 512), ERR_OK);
+    ASSERT_EQ(device.Calls().size(), 1u);
+    EXPECT_EQ(device.Calls()[0].responseSize, 0u);
+    EXPECT_EQ(ToBytes(*target), (Bytes{0xEE, 0xEE}));
+}
