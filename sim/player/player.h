@@ -154,8 +154,11 @@ public:
     std::string FaultPlanText() const;            // the plan in canonical form ("" for none)
 
     // ---- save and load of the whole state (contents: written chunks only). A pending reset
-    // or boot is completed first. Load refuses a file that is not a player image, comes from
-    // an unknown format version, or is damaged (checksum, lengths), and then changes nothing.
+    // or boot is saved with the time it still needs and continues on this clock after a load.
+    // Being unplugged is the owner's business and is neither saved nor changed by a load. A
+    // successful load counts as a new appearance on the bus (BusGeneration() grows). Load
+    // refuses a file that is not a player image, has an unknown format version, or is damaged
+    // (checksum, lengths, values out of range), and then changes nothing.
     bool Save(const std::string& path, std::string* error);
     bool Load(const std::string& path, std::string* error);
 
