@@ -9,6 +9,7 @@
 #include "app/base.h"
 #include "device/disk_geometry.h"
 #include "firmware/byte_array.h"
+#include "platform/types.h"
 
 class CBvScsiCommand;
 class CBvUpdater;
@@ -19,7 +20,7 @@ constexpr uint32_t kBvDriveLayoutLength = 168;
 class CBvScsiDevice : public CBvBase {
 public:
     // The engine owns the device and gives it the configuration, progress sink, language
-    // module and error record. The transport closes its handle in its own destructor.
+    // module and error record. Destruction closes the device handle if one is open.
     CBvScsiDevice(CBvUpdater* engine, std::string objectName);
     ~CBvScsiDevice() override;
 
@@ -64,15 +65,39 @@ public:
     // True for sense key 9 (vendor specific, no flag bits): `code` is then the player's 16-bit
     // device error code from sense bytes 12 (high) and 13 (low).
     bool GetVendorErrorCode(uint16_t& code) const;
+    // A readable text of the last sense: the player's message for a device error code (with
+    // the bytes appended when the language module has no text for the code), else the bytes
+    // as "0x70, 0x0, 0x9, ...". Empty without sense data.
+    std::wstring SenseText() const;
 
     CBvUpdater* GetEngine() const { return m_engine; }
     wchar_t GetDriveLetter() const { return m_driveLetter; }
+    bool IsOpen() const { return m_handle != platform::kInvalidHandle; }
 
 protected:
     void SetDriveLetter(wchar_t driveLetter) { m_driveLetter = driveLetter; }
+    platform::Handle DeviceHandle() const { return m_handle; }
+    void SetDeviceHandle(platform::Handle handle) { m_handle = handle; }
+
+    // A failure the engine's error record keeps with this device's name and system error;
+    // status and system error are cleared again afterwards. Returns `status`.
+    int32_t ReportFailure(int32_t status);
+    // The same with the system's last-error value as the system error.
+    int32_t ReportSystemFailure(int32_t status);
+    // A SCSI command that failed with sense data: keeps the sense, records its text as the
+    // failure's detail, clears status and system error and returns ERR_SCSI_COMMAND.
+    int32_t ReportSenseFailure(const uint8_t* sense, uint32_t count);
+    // L: the larger of the data to send (behind the CDB) and the answer wanted; one buffer of
+    // this size serves both directions.
+    static uint32_t TransferLength(const CBvByteArray& commandBytes, uint8_t cdbLength, const CBvByteArray& response);
+    // Lets the window process its messages while a command is in flight.
+    void PumpProgress() const;
 
 private:
     wchar_t m_driveLetter = 0;  // 0 until the player search finds the player
+    // Closed: the invalid handle. NT: the volume, or the physical drive after
+    // FindPhysicalDrive; Windows 95 family: VWIN32.
+    platform::Handle m_handle = platform::kInvalidHandle;
     std::unique_ptr<CBvByteArray> m_lastSense;
     CBvUpdater* m_engine;
 };
