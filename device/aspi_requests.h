@@ -17,7 +17,7 @@ struct BvAspiExecLayout {
 
 constexpr BvAspiExecLayout kBvAspiExec32 = {80, 4, 16, 20, 21, 24, 48, 64};
 constexpr BvAspiExecLayout kBvAspiExec64 = {88, 8, 16, 24, 25, 28, 56, 72};
-constexpr const BvAspiExecLayout& kBvAspiExecNative = sizeof(void*) == 8 ? kBvAspiExec64 : kBvAspiExec32;
+inline constexpr const BvAspiExecLayout& kBvAspiExecNative = sizeof(void*) == 8 ? kBvAspiExec64 : kBvAspiExec32;
 constexpr uint32_t kBvAspiExecMaxSize = 88;
 
 // Fields at the same offset in every request block.

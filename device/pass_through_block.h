@@ -21,7 +21,7 @@ struct BvPassThroughLayout {
 constexpr BvPassThroughLayout kBvPassThrough32 = {44, 20, 4, 24, 28, 44, 52, 70};
 constexpr BvPassThroughLayout kBvPassThrough64 = {56, 24, 8, 32, 36, 56, 64, 82};
 // The layout of the width this program is built for.
-constexpr const BvPassThroughLayout& kBvPassThroughNative =
+inline constexpr const BvPassThroughLayout& kBvPassThroughNative =
     sizeof(void*) == 8 ? kBvPassThrough64 : kBvPassThrough32;
 
 // Fields the request gives back, at the same offsets at both widths.
