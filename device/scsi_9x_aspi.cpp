@@ -80,8 +80,9 @@ int32_t CBvScsi_9x::QueryBiosDriveNumber(uint8_t hostAdapter, uint8_t& unit) {
     srb[kBvSrbHaId] = hostAdapter;
     unit = kNoBiosDrive;
     if (!AspiUsable() || m_sendCommand(srb) != kSsComp) return ERR_SCSI_COMMAND;
-    // BIOS hard disk numbers start at 80h; anything lower means the disk has none.
-    if (srb[kBvSrbInt13Drive] < 0x80) return ERR_DISK_INFO;
+    // BIOS hard disk numbers start at 80h; anything lower means the disk has none, and so
+    // does FFh, which would otherwise match the first drive letter that has no BIOS number.
+    if (srb[kBvSrbInt13Drive] < 0x80 || srb[kBvSrbInt13Drive] == kNoBiosDrive) return ERR_DISK_INFO;
     unit = srb[kBvSrbInt13Drive];
     return ERR_OK;
 }

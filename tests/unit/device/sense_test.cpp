@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/fixtures/device_rig.h"
 #include "tests/fixtures/table_scsi_device.h"
 
 using bvtest::Bytes;
@@ -68,4 +69,35 @@ TEST(Sense, VendorErrorCodeOnlyForSenseKeyNine) {
     TableScsiDevice none;
     uint16_t code = 0;
     EXPECT_FALSE(none.GetVendorErrorCode(code));
+}
+
+TEST(Sense, TextNamesTheDeviceCodeOrListsTheBytes) {
+    using bvtest::DeviceTextResource;
+    const std::wstring unknownBytes =
+        L"0x70, 0x0, 0x9, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x7, 0x77, 0x0, 0x0, 0x0, 0x0";
+    const struct {
+        const char* label;
+        Bytes sense;
+        std::wstring text;
+    } cases[] = {
+        {"known device code", Sense(9, 0x05, 0x01), DeviceTextResource::kKnownText},
+        {"unknown device code", Sense(9, 0x07, 0x77), std::wstring(DeviceTextResource::kGenericText) + L"\n" + unknownBytes},
+        {"another sense key", Sense(5, 0x24, 0x00, 14), L"0x70, 0x0, 0x5, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x24, 0x0"},
+        {"sense key 9 with a flag bit", Sense(0x29, 0x05, 0x01, 3), L"0x70, 0x0, 0x29"},
+    };
+    bvtest::EngineRig rig;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        TableScsiDevice device(&rig.engine);
+        device.RecordSense(c.sense.data(), static_cast<uint32_t>(c.sense.size()));
+        EXPECT_EQ(device.SenseText(), c.text);
+    }
+    TableScsiDevice none(&rig.engine);
+    EXPECT_EQ(none.SenseText(), L"");
+    // Without a language module the bytes are all there is.
+    rig.engine.SetResource(nullptr);
+    TableScsiDevice bare(&rig.engine);
+    Bytes sense = Sense(9, 0x05, 0x01, 14);
+    bare.RecordSense(sense.data(), 14);
+    EXPECT_EQ(bare.SenseText().substr(0, 15), L"0x70, 0x0, 0x9,");
 }
