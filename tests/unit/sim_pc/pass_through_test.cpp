@@ -57,7 +57,7 @@ Spt Build(const std::vector<uint8_t>& cdb, uint8_t dataIn, uint32_t length,
     }
     Put32(h + layout.senseInfoOffset, spt.senseOffset());
     std::memcpy(h + layout.cdb, cdb.data(), cdb.size());
-    std::memcpy(spt.data(), dataOut.data(), dataOut.size());
+    if (!dataOut.empty()) std::memcpy(spt.data(), dataOut.data(), dataOut.size());
     return spt;
 }
 
@@ -186,22 +186,32 @@ TEST(PassThroughTrace, EveryCommandIsOneLine) {
     {
         sim::ScopedPc scope;
         unsetenv("BVSIM_TRACE");
-        scope.Pc().AddPlayer();
+        sim::Player& player = scope.Pc().AddPlayer();
         platform::Handle volume = Open(L"\\\\.\\E:");  // the disk driver reads capacity
         Spt inquiry = Build({0x12, 0, 0, 0, 96, 0}, 1, 96);
         ASSERT_TRUE(Send(volume, inquiry));
         Spt unknown = Build({0xFF, 0, 0, 0, 0, 0}, 0, 0);
         ASSERT_TRUE(Send(volume, unknown));
         platform::Kernel().CloseHandle(volume);
+        // Recovery writes are traced too.
+        player.EnterRecoveryMode();
+        platform::Handle device = Open(L"\\\\.\\BvMp3RecDevice0", platform::kGenericWrite,
+                                       platform::kFileShareRead, platform::kFileFlagOverlapped);
+        std::vector<uint8_t> chunk(4096);
+        platform::Overlapped overlapped;
+        ASSERT_TRUE(platform::DeviceIo().WriteFileEx(
+            device, chunk.data(), 4096, &overlapped, [](uint32_t, uint32_t, platform::Overlapped*) {}));
+        platform::Kernel().CloseHandle(device);
     }
     std::ifstream file(path);
     std::vector<std::string> lines;
     for (std::string line; std::getline(file, line);) lines.push_back(line);
     std::remove(path);
-    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "disk E: cdb 25 00 00 00 00 00 00 00 00 00 in 8 -> sense key 2 code 0x3a00");
     EXPECT_EQ(lines[1], "pass-through E: cdb 12 00 00 00 60 00 in 96 -> good");
     EXPECT_EQ(lines[2], "pass-through E: cdb ff 00 00 00 00 00 none 0 -> sense key 5 code 0x2000");
+    EXPECT_EQ(lines[3], "recovery E: write 4096 -> accepted 4096");
 }
 
 }  // namespace
