@@ -158,6 +158,55 @@ TEST_F(PassThrough, FailsWithASystemErrorWhenThePlayerIsGone) {
     platform::Kernel().CloseHandle(volume);
 }
 
+TEST_F(PassThrough, ACommandLongerThanTheTimeOutFails) {
+    std::string error;
+    ASSERT_TRUE(player.SetFaultPlan("delay op=0x12 ms=130000", &error)) << error;
+    platform::Handle volume = Open(L"\\\\.\\E:");
+    const uint32_t start = platform::Clock().TickCount();
+    Spt spt = Build({0x12, 0, 0, 0, 96, 0}, 1, 96);  // 120-second time-out
+    EXPECT_FALSE(Send(volume, spt));
+    EXPECT_EQ(LastError(), platform::kErrorSemTimeout);
+    EXPECT_EQ(platform::Clock().TickCount() - start, 130000u);
+    platform::Kernel().CloseHandle(volume);
+}
+
+// The NT transport's pattern: the request runs on a worker thread while the caller polls.
+struct WorkerRequest {
+    platform::Handle device;
+    Spt* spt;
+    bool ok;
+    uint32_t error;
+};
+
+uint32_t RunRequest(void* parameter) {
+    auto* request = static_cast<WorkerRequest*>(parameter);
+    request->ok = Send(request->device, *request->spt);
+    request->error = request->ok ? 0 : LastError();
+    return 0;
+}
+
+TEST_F(PassThrough, RequestsFromWorkerThreadsAreSerialised) {
+    ASSERT_TRUE(AllocateDataDrive(player));
+    platform::Handle volume = Open(L"\\\\.\\E:");
+    for (int round = 0; round < 50; ++round) {
+        Spt inquiry = Build({0x12, 0, 0, 0, 96, 0}, 1, 96);
+        WorkerRequest request{volume, &inquiry, false, 0};
+        platform::Handle worker = platform::Kernel().CreateThread(RunRequest, &request);
+        ASSERT_NE(worker, platform::kNullHandle);
+        while (platform::Kernel().WaitForSingleObject(worker, 0, false) == platform::kWaitTimeout) {
+            // Meanwhile the caller's own thread uses the same player.
+            Spt capacity = Build({0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 1, 8);
+            EXPECT_TRUE(Send(volume, capacity));
+            EXPECT_EQ(capacity.block[2], 0);
+        }
+        platform::Kernel().CloseHandle(worker);
+        EXPECT_TRUE(request.ok) << request.error;
+        EXPECT_EQ(inquiry.block[2], 0);
+        EXPECT_EQ(inquiry.data()[8], 'O');
+    }
+    platform::Kernel().CloseHandle(volume);
+}
+
 TEST(PassThroughAccess, DependsOnSystemAndUser) {
     {
         sim::ScopedPc scope(sim::OsPreset::kWindows2000);
