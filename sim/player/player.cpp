@@ -106,6 +106,16 @@ std::vector<DriveView> Player::Drives() const {
 
 uint64_t Player::StoredBytes() const { return state_->medium.StoredBytes(); }
 
+bool Player::ReadDrive(uint8_t number, uint64_t offset, uint8_t* out, size_t length) const {
+    for (const auto& drive : state_->medium.Drives()) {
+        if (drive.number != number) continue;
+        if (offset > drive.sizeBytes || length > drive.sizeBytes - offset) return false;
+        drive.contents.Read(offset, out, length);
+        return true;
+    }
+    return false;
+}
+
 // ---------------------------------------------------------------- fault plan
 
 static bool HasRule(const FaultPlan& plan, FaultRule::Kind kind) {

@@ -44,6 +44,7 @@
 //
 // Defaults: identity "ORV     " / "KR-4471 Nova    " / "1.00", 256 MiB of flash, sectors of 2048
 // bytes on system drives and 512 on the data drive.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -147,6 +148,9 @@ public:
     bool TableReadable() const;
     std::vector<DriveView> Drives() const;        // in table order; empty when unreadable
     uint64_t StoredBytes() const;                 // memory held by the contents of all drives
+    // Reads a drive's contents directly, whatever the bus state (tools export from it); false
+    // when there is no such drive or the range passes its end.
+    bool ReadDrive(uint8_t number, uint64_t offset, uint8_t* out, size_t length) const;
 
     // ---- fault plan (syntax in fault_plan.h). Replaces the current plan; an empty text
     // clears it. A plan that does not parse is refused with a message and changes nothing.
