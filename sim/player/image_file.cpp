@@ -204,6 +204,7 @@ std::unique_ptr<Player::State> ReadPayload(Reader& r, uint64_t now, std::string*
         return *why = "bad logical media table", nullptr;
     auto& drives = s->medium.RawDrives();
     drives.resize(driveCount);
+    s->medium.AttachContents();
     uint64_t end = 0;
     std::vector<uint8_t> chunk(SparseStore::kChunkBytes);
     for (auto& d : drives) {
