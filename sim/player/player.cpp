@@ -126,7 +126,8 @@ static bool HasRule(const FaultPlan& plan, FaultRule::Kind kind) {
 
 bool Player::SetFaultPlan(const std::string& spec, std::string* error) {
     FaultPlan plan;
-    if (!FaultPlan::Parse(spec, &plan, error)) return false;
+    std::string ignored;
+    if (!FaultPlan::Parse(spec, &plan, error != nullptr ? error : &ignored)) return false;
     state_->plan = plan;
     state_->bytesWrittenSincePlan = 0;
     if (HasRule(plan, FaultRule::Kind::TableUnreadable)) state_->medium.DamageTable();

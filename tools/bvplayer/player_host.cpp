@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "sim/player/device_codes.h"
+
 namespace bvplayer {
 
 namespace {
@@ -43,6 +45,9 @@ bool PlayerHost::Send(const char* what, const std::vector<uint8_t>& cdb, sim::Da
     char text[128];
     if (result.outcome == sim::ScsiOutcome::DeviceGone) {
         std::snprintf(text, sizeof text, "%s: the player is not on the bus as a disk", what);
+    } else if (result.SenseKey() == 9 && sim::devcode::DeviceCodeMeaning(result.SenseCode()) != nullptr) {
+        std::snprintf(text, sizeof text, "%s: the player refused: %s (device code 0x%04X)", what,
+                      sim::devcode::DeviceCodeMeaning(result.SenseCode()), result.SenseCode());
     } else {
         std::snprintf(text, sizeof text, "%s: check condition, sense key %u, code 0x%04X", what,
                       result.SenseKey(), result.SenseCode());
