@@ -127,6 +127,19 @@ TEST_F(Recovery, UnpluggedMidStreamStartsOver) {
     ExpectBootsAsDisk();
 }
 
+TEST_F(Recovery, UnplugFaultMidStream) {
+    std::string error;
+    ASSERT_TRUE(player.SetFaultPlan("unplug after=6000", &error)) << error;
+    const Bytes image = Image(4096 * 2 + 5);
+    ASSERT_EQ(player.RecoveryWrite(image.data(), 4096).acceptedBytes, 4096u);
+    EXPECT_TRUE(player.RecoveryWrite(image.data() + 4096, 4096).deviceGone);
+    EXPECT_EQ(player.Presence(), sim::BusPresence::Absent);
+    player.Plug();
+    EXPECT_EQ(player.RecoveryBytesReceived(), 0u);
+    Send(image);  // the rule is spent
+    EXPECT_EQ(player.BootedImage(), image);
+}
+
 TEST_F(Recovery, LateCompletionStillDeliversTheData) {
     std::string error;
     ASSERT_TRUE(player.SetFaultPlan("recovery nth=2 late=1500", &error)) << error;
