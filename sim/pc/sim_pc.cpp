@@ -19,7 +19,8 @@ std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), 
 SimPc::SimPc(OsPreset preset, bool standardDrives)
     : m_preset(preset), m_aspi(IsWin9x(preset) ? AspiState::kReady : AspiState::kAbsent) {
     if (!standardDrives) return;
-    AddDrive('A', platform::kDriveRemovable, nullptr);
+    const DriveMap floppy{0x03, 0x00};
+    AddDrive('A', platform::kDriveRemovable, &floppy);
     DiskSlot system;
     system.letter = 'C';
     system.driveMap = DriveMap{0x03, 0x80};

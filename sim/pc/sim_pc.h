@@ -5,7 +5,7 @@
 // Set-up happens before the program runs (or between its steps, from the test's thread):
 //   sim::ScopedPc scope(sim::OsPreset::kWindowsXp);       // installs a fresh PC
 //   sim::Player& player = scope.Pc().AddPlayer();        // removable E:, PhysicalDrive1, ...
-// A new PC has the standard drives: A: (floppy, no medium), C: (fixed system disk on
+// A new PC has the standard drives: A: (floppy, no medium, BIOS unit 0), C: (fixed system disk on
 // PhysicalDrive0 and ASPI host adapter 0) and D: (CD-ROM, no medium); players and other disks
 // take the next free letter, physical drive number and host adapter unless the slot says
 // otherwise.

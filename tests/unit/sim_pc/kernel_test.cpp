@@ -24,12 +24,18 @@ TEST(SimPcSystem, PresetsReportWindowsVersions) {
         {OsPreset::kWindows10, 10, 0, 2},    {OsPreset::kUnsupported, 4, 50, 1},
     };
     for (const Case& c : cases) {
+        OsPreset named = OsPreset::kWindows98;
+        ASSERT_TRUE(sim::PresetFromName(sim::PresetName(c.preset), &named));
+        EXPECT_EQ(named, c.preset);
         sim::ScopedPc scope(c.preset);
         platform::OsVersion version = platform::System().GetVersion();
         EXPECT_EQ(version.major, c.major);
         EXPECT_EQ(version.minor, c.minor);
         EXPECT_EQ(version.platformId, c.platformId);
     }
+    OsPreset unchanged = OsPreset::kWindowsMe;
+    EXPECT_FALSE(sim::PresetFromName("95", &unchanged));
+    EXPECT_EQ(unchanged, OsPreset::kWindowsMe);
 }
 
 TEST(SimPcSystem, ScopedPcRestoresThePreviousPlatform) {
