@@ -114,7 +114,6 @@ private:
     struct DeviceObject;
     struct ModuleObject;
     struct Apc;
-    struct Volume;
 
     // ---- platform::ISystemInfo
     platform::OsVersion GetVersion() override;
