@@ -11,6 +11,11 @@ namespace sim {
 
 platform::Handle SimPc::CreateEvent(bool manualReset, bool initiallySignalled) {
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_failEvents > 0) {
+        --m_failEvents;
+        Fail(platform::kErrorNotEnoughMemory);
+        return platform::kNullHandle;
+    }
     return AddObject(std::make_shared<EventObject>(manualReset, initiallySignalled));
 }
 
@@ -33,6 +38,11 @@ bool SimPc::ResetEvent(platform::Handle event) {
 
 platform::Handle SimPc::CreateThread(platform::ThreadProc proc, void* parameter) {
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_failThreads > 0) {
+        --m_failThreads;
+        Fail(platform::kErrorNotEnoughMemory);
+        return platform::kNullHandle;
+    }
     auto object = std::make_shared<ThreadObject>();
     ThreadObject* raw = object.get();
     try {

@@ -153,6 +153,16 @@ void SimPc::SetVolumeBusy(char letter, bool busy) {
     if (Disk* disk = DiskByLetter(std::toupper(static_cast<unsigned char>(letter)))) disk->busy = busy;
 }
 
+void SimPc::FailNextEvents(uint32_t count) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_failEvents = count;
+}
+
+void SimPc::FailNextThreads(uint32_t count) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_failThreads = count;
+}
+
 DiskSlot SimPc::SlotOf(const Player& player) const {
     std::lock_guard<std::mutex> lock(m_mutex);
     for (const auto& disk : m_disks) {

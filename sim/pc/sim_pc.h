@@ -86,6 +86,9 @@ public:
     void AddDisk(const PlainDiskConfig& config, uint32_t driveType, DiskSlot slot = DiskSlot());
     // Other programs hold files open on the volume: a lock request fails.
     void SetVolumeBusy(char letter, bool busy);
+    // The next `count` event or thread creations fail (system error 8, out of memory).
+    void FailNextEvents(uint32_t count);
+    void FailNextThreads(uint32_t count);
 
     VirtualClock& Time() { return m_clock; }
     Registry& Reg() { return m_registry; }
@@ -215,6 +218,8 @@ private:
     uint16_t m_langId = 0x0409;
     AspiState m_aspi;
     bool m_aspiAtOnce = false;
+    uint32_t m_failEvents = 0;
+    uint32_t m_failThreads = 0;
 
     VirtualClock m_clock;
     Registry m_registry;

@@ -115,6 +115,19 @@ TEST(SimPcKernel, EventsResetManuallyOrOnWait) {
     EXPECT_EQ(scope.Pc().OpenHandleCount(), 0u);
 }
 
+TEST(SimPcKernel, CreationFailuresCanBeArranged) {
+    sim::ScopedPc scope;
+    scope.Pc().FailNextEvents(1);
+    scope.Pc().FailNextThreads(1);
+    EXPECT_EQ(platform::Kernel().CreateEvent(true, false), platform::kNullHandle);
+    EXPECT_EQ(rawtest::LastError(), platform::kErrorNotEnoughMemory);
+    EXPECT_EQ(platform::Kernel().CreateThread([](void*) -> uint32_t { return 0; }, nullptr),
+              platform::kNullHandle);
+    platform::Handle event = platform::Kernel().CreateEvent(true, false);
+    EXPECT_NE(event, platform::kNullHandle);
+    platform::Kernel().CloseHandle(event);
+}
+
 std::atomic<int> g_workerRuns{0};
 
 uint32_t Worker(void* parameter) {
