@@ -29,7 +29,7 @@ std::int32_t RegistryRead::OpenKey(RegKey parent, const std::wstring& subKey,
 }
 
 std::int32_t RegistryRead::EnumKey(RegKey key, std::uint32_t index, std::wstring* name) {
-    wchar_t buffer[256];
+    wchar_t buffer[260];
     DWORD length = sizeof buffer / sizeof buffer[0];
     LONG result = ::RegEnumKeyExW(ToWin(key), index, buffer, &length, nullptr, nullptr, nullptr,
                                   nullptr);

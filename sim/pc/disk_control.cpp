@@ -1,5 +1,6 @@
 // Volume and disk control requests of the NT family: lock, unlock, dismount, geometry and the
 // drive layout kept in the disk's MBR.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -166,6 +167,9 @@ bool SimPc::SetLayout(DeviceObject& device, const uint8_t* in, std::uint32_t inS
     if (sectorSize < 512) return Fail(platform::kErrorInvalidFunction);
     std::vector<uint8_t> mbr(sectorSize);
     if (!TransferSectors(disk, 0, 1, sectorSize, mbr.data(), nullptr)) return false;
+    // Without a partition table the sector holds nothing worth keeping (erased flash reads
+    // 0xFF): the new MBR starts from zeros.
+    if (mbr[510] != 0x55 || mbr[511] != 0xAA) std::fill(mbr.begin(), mbr.end(), uint8_t(0));
     for (uint32_t i = 0; i < count; ++i) {
         const uint8_t* info = in + kLayoutHeaderSize + kPartitionInfoSize * i;
         uint8_t* entry = mbr.data() + 446 + 16 * i;

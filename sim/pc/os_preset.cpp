@@ -17,6 +17,39 @@ platform::OsVersion VersionOf(OsPreset preset) {
     return OsVersion{};
 }
 
+namespace {
+
+constexpr OsPreset kAllPresets[] = {
+    OsPreset::kWindows98, OsPreset::kWindowsMe,  OsPreset::kWindows2000, OsPreset::kWindowsXp,
+    OsPreset::kWindowsVista, OsPreset::kWindows7, OsPreset::kWindows10, OsPreset::kUnsupported,
+};
+
+}  // namespace
+
+const char* PresetName(OsPreset preset) {
+    switch (preset) {
+    case OsPreset::kWindows98: return "98";
+    case OsPreset::kWindowsMe: return "me";
+    case OsPreset::kWindows2000: return "2000";
+    case OsPreset::kWindowsXp: return "xp";
+    case OsPreset::kWindowsVista: return "vista";
+    case OsPreset::kWindows7: return "7";
+    case OsPreset::kWindows10: return "10";
+    case OsPreset::kUnsupported: return "unsupported";
+    }
+    return "";
+}
+
+bool PresetFromName(const std::string& name, OsPreset* preset) {
+    for (OsPreset candidate : kAllPresets) {
+        if (name == PresetName(candidate)) {
+            *preset = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool IsWin9x(OsPreset preset) {
     return VersionOf(preset).platformId == platform::kPlatformWin32Windows;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The Windows versions the simulated PC can pretend to be.
 #include <cstdint>
+#include <string>
 
 #include "platform/system_info.h"
 
@@ -18,6 +19,9 @@ enum class OsPreset : std::uint8_t {
 };
 
 platform::OsVersion VersionOf(OsPreset preset);
+// Short names for command lines: "98", "me", "2000", "xp", "vista", "7", "10", "unsupported".
+const char* PresetName(OsPreset preset);
+bool PresetFromName(const std::string& name, OsPreset* preset);
 // The Windows 95 family has VWIN32 and ASPI; the NT family has volume and disk devices.
 bool IsWin9x(OsPreset preset);
 

@@ -26,7 +26,6 @@ public:
     BusPresence Presence() override { return BusPresence::Disk; }
     uint32_t BusGeneration() override { return 1; }
     ScsiResult Execute(const ScsiRequest& request) override;
-    Player* AsPlayer() override { return nullptr; }
 
 private:
     ScsiResult Inquiry(const ScsiRequest& request) const;

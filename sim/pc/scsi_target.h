@@ -13,8 +13,6 @@ public:
     virtual BusPresence Presence() = 0;
     virtual uint32_t BusGeneration() = 0;
     virtual ScsiResult Execute(const ScsiRequest& request) = 0;
-    // The emulated player behind this target, or null for a plain disk.
-    virtual Player* AsPlayer() = 0;
 };
 
 class PlayerTarget final : public ScsiTarget {
@@ -23,7 +21,6 @@ public:
     BusPresence Presence() override { return m_player.Presence(); }
     uint32_t BusGeneration() override { return m_player.BusGeneration(); }
     ScsiResult Execute(const ScsiRequest& request) override { return m_player.Execute(request); }
-    Player* AsPlayer() override { return &m_player; }
 
 private:
     Player& m_player;

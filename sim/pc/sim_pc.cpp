@@ -19,7 +19,8 @@ std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), 
 SimPc::SimPc(OsPreset preset, bool standardDrives)
     : m_preset(preset), m_aspi(IsWin9x(preset) ? AspiState::kReady : AspiState::kAbsent) {
     if (!standardDrives) return;
-    AddDrive('A', platform::kDriveRemovable, nullptr);
+    const DriveMap floppy{0x03, 0x00};
+    AddDrive('A', platform::kDriveRemovable, &floppy);
     DiskSlot system;
     system.letter = 'C';
     system.driveMap = DriveMap{0x03, 0x80};
@@ -152,7 +153,18 @@ void SimPc::SetVolumeBusy(char letter, bool busy) {
     if (Disk* disk = DiskByLetter(std::toupper(static_cast<unsigned char>(letter)))) disk->busy = busy;
 }
 
+void SimPc::FailNextEvents(uint32_t count) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_failEvents = count;
+}
+
+void SimPc::FailNextThreads(uint32_t count) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_failThreads = count;
+}
+
 DiskSlot SimPc::SlotOf(const Player& player) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
     for (const auto& disk : m_disks) {
         if (disk->player.get() == &player) return disk->slot;
     }

@@ -5,7 +5,7 @@
 // Set-up happens before the program runs (or between its steps, from the test's thread):
 //   sim::ScopedPc scope(sim::OsPreset::kWindowsXp);       // installs a fresh PC
 //   sim::Player& player = scope.Pc().AddPlayer();        // removable E:, PhysicalDrive1, ...
-// A new PC has the standard drives: A: (floppy, no medium), C: (fixed system disk on
+// A new PC has the standard drives: A: (floppy, no medium, BIOS unit 0), C: (fixed system disk on
 // PhysicalDrive0 and ASPI host adapter 0) and D: (CD-ROM, no medium); players and other disks
 // take the next free letter, physical drive number and host adapter unless the slot says
 // otherwise.
@@ -86,6 +86,9 @@ public:
     void AddDisk(const PlainDiskConfig& config, uint32_t driveType, DiskSlot slot = DiskSlot());
     // Other programs hold files open on the volume: a lock request fails.
     void SetVolumeBusy(char letter, bool busy);
+    // The next `count` event or thread creations fail (system error 8, out of memory).
+    void FailNextEvents(uint32_t count);
+    void FailNextThreads(uint32_t count);
 
     VirtualClock& Time() { return m_clock; }
     Registry& Reg() { return m_registry; }
@@ -114,7 +117,6 @@ private:
     struct DeviceObject;
     struct ModuleObject;
     struct Apc;
-    struct Volume;
 
     // ---- platform::ISystemInfo
     platform::OsVersion GetVersion() override;
@@ -216,12 +218,14 @@ private:
     uint16_t m_langId = 0x0409;
     AspiState m_aspi;
     bool m_aspiAtOnce = false;
+    uint32_t m_failEvents = 0;
+    uint32_t m_failThreads = 0;
 
     VirtualClock m_clock;
     Registry m_registry;
     ScsiTrace m_trace;
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::condition_variable m_signal;  // events set, threads ended
     std::map<int, uint32_t> m_letterDrives;  // letter -> drive type, drives without a disk
     std::map<int, DriveMap> m_letterDriveMaps;

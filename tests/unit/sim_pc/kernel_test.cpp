@@ -24,12 +24,18 @@ TEST(SimPcSystem, PresetsReportWindowsVersions) {
         {OsPreset::kWindows10, 10, 0, 2},    {OsPreset::kUnsupported, 4, 50, 1},
     };
     for (const Case& c : cases) {
+        OsPreset named = OsPreset::kWindows98;
+        ASSERT_TRUE(sim::PresetFromName(sim::PresetName(c.preset), &named));
+        EXPECT_EQ(named, c.preset);
         sim::ScopedPc scope(c.preset);
         platform::OsVersion version = platform::System().GetVersion();
         EXPECT_EQ(version.major, c.major);
         EXPECT_EQ(version.minor, c.minor);
         EXPECT_EQ(version.platformId, c.platformId);
     }
+    OsPreset unchanged = OsPreset::kWindowsMe;
+    EXPECT_FALSE(sim::PresetFromName("95", &unchanged));
+    EXPECT_EQ(unchanged, OsPreset::kWindowsMe);
 }
 
 TEST(SimPcSystem, ScopedPcRestoresThePreviousPlatform) {
@@ -107,6 +113,19 @@ TEST(SimPcKernel, EventsResetManuallyOrOnWait) {
     EXPECT_FALSE(kernel.SetEvent(manual));
     EXPECT_EQ(rawtest::LastError(), platform::kErrorInvalidHandle);
     EXPECT_EQ(scope.Pc().OpenHandleCount(), 0u);
+}
+
+TEST(SimPcKernel, CreationFailuresCanBeArranged) {
+    sim::ScopedPc scope;
+    scope.Pc().FailNextEvents(1);
+    scope.Pc().FailNextThreads(1);
+    EXPECT_EQ(platform::Kernel().CreateEvent(true, false), platform::kNullHandle);
+    EXPECT_EQ(rawtest::LastError(), platform::kErrorNotEnoughMemory);
+    EXPECT_EQ(platform::Kernel().CreateThread([](void*) -> uint32_t { return 0; }, nullptr),
+              platform::kNullHandle);
+    platform::Handle event = platform::Kernel().CreateEvent(true, false);
+    EXPECT_NE(event, platform::kNullHandle);
+    platform::Kernel().CloseHandle(event);
 }
 
 std::atomic<int> g_workerRuns{0};

@@ -57,7 +57,7 @@ Spt Build(const std::vector<uint8_t>& cdb, uint8_t dataIn, uint32_t length,
     }
     Put32(h + layout.senseInfoOffset, spt.senseOffset());
     std::memcpy(h + layout.cdb, cdb.data(), cdb.size());
-    std::memcpy(spt.data(), dataOut.data(), dataOut.size());
+    if (!dataOut.empty()) std::memcpy(spt.data(), dataOut.data(), dataOut.size());
     return spt;
 }
 
@@ -158,6 +158,55 @@ TEST_F(PassThrough, FailsWithASystemErrorWhenThePlayerIsGone) {
     platform::Kernel().CloseHandle(volume);
 }
 
+TEST_F(PassThrough, ACommandLongerThanTheTimeOutFails) {
+    std::string error;
+    ASSERT_TRUE(player.SetFaultPlan("delay op=0x12 ms=130000", &error)) << error;
+    platform::Handle volume = Open(L"\\\\.\\E:");
+    const uint32_t start = platform::Clock().TickCount();
+    Spt spt = Build({0x12, 0, 0, 0, 96, 0}, 1, 96);  // 120-second time-out
+    EXPECT_FALSE(Send(volume, spt));
+    EXPECT_EQ(LastError(), platform::kErrorSemTimeout);
+    EXPECT_EQ(platform::Clock().TickCount() - start, 130000u);
+    platform::Kernel().CloseHandle(volume);
+}
+
+// The NT transport's pattern: the request runs on a worker thread while the caller polls.
+struct WorkerRequest {
+    platform::Handle device;
+    Spt* spt;
+    bool ok;
+    uint32_t error;
+};
+
+uint32_t RunRequest(void* parameter) {
+    auto* request = static_cast<WorkerRequest*>(parameter);
+    request->ok = Send(request->device, *request->spt);
+    request->error = request->ok ? 0 : LastError();
+    return 0;
+}
+
+TEST_F(PassThrough, RequestsFromWorkerThreadsAreSerialised) {
+    ASSERT_TRUE(AllocateDataDrive(player));
+    platform::Handle volume = Open(L"\\\\.\\E:");
+    for (int round = 0; round < 50; ++round) {
+        Spt inquiry = Build({0x12, 0, 0, 0, 96, 0}, 1, 96);
+        WorkerRequest request{volume, &inquiry, false, 0};
+        platform::Handle worker = platform::Kernel().CreateThread(RunRequest, &request);
+        ASSERT_NE(worker, platform::kNullHandle);
+        while (platform::Kernel().WaitForSingleObject(worker, 0, false) == platform::kWaitTimeout) {
+            // Meanwhile the caller's own thread uses the same player.
+            Spt capacity = Build({0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 1, 8);
+            EXPECT_TRUE(Send(volume, capacity));
+            EXPECT_EQ(capacity.block[2], 0);
+        }
+        platform::Kernel().CloseHandle(worker);
+        EXPECT_TRUE(request.ok) << request.error;
+        EXPECT_EQ(inquiry.block[2], 0);
+        EXPECT_EQ(inquiry.data()[8], 'O');
+    }
+    platform::Kernel().CloseHandle(volume);
+}
+
 TEST(PassThroughAccess, DependsOnSystemAndUser) {
     {
         sim::ScopedPc scope(sim::OsPreset::kWindows2000);
@@ -186,22 +235,32 @@ TEST(PassThroughTrace, EveryCommandIsOneLine) {
     {
         sim::ScopedPc scope;
         unsetenv("BVSIM_TRACE");
-        scope.Pc().AddPlayer();
+        sim::Player& player = scope.Pc().AddPlayer();
         platform::Handle volume = Open(L"\\\\.\\E:");  // the disk driver reads capacity
         Spt inquiry = Build({0x12, 0, 0, 0, 96, 0}, 1, 96);
         ASSERT_TRUE(Send(volume, inquiry));
         Spt unknown = Build({0xFF, 0, 0, 0, 0, 0}, 0, 0);
         ASSERT_TRUE(Send(volume, unknown));
         platform::Kernel().CloseHandle(volume);
+        // Recovery writes are traced too.
+        player.EnterRecoveryMode();
+        platform::Handle device = Open(L"\\\\.\\BvMp3RecDevice0", platform::kGenericWrite,
+                                       platform::kFileShareRead, platform::kFileFlagOverlapped);
+        std::vector<uint8_t> chunk(4096);
+        platform::Overlapped overlapped;
+        ASSERT_TRUE(platform::DeviceIo().WriteFileEx(
+            device, chunk.data(), 4096, &overlapped, [](uint32_t, uint32_t, platform::Overlapped*) {}));
+        platform::Kernel().CloseHandle(device);
     }
     std::ifstream file(path);
     std::vector<std::string> lines;
     for (std::string line; std::getline(file, line);) lines.push_back(line);
     std::remove(path);
-    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "disk E: cdb 25 00 00 00 00 00 00 00 00 00 in 8 -> sense key 2 code 0x3a00");
     EXPECT_EQ(lines[1], "pass-through E: cdb 12 00 00 00 60 00 in 96 -> good");
     EXPECT_EQ(lines[2], "pass-through E: cdb ff 00 00 00 00 00 none 0 -> sense key 5 code 0x2000");
+    EXPECT_EQ(lines[3], "recovery E: write 4096 -> accepted 4096");
 }
 
 }  // namespace

@@ -61,6 +61,7 @@ TEST(Registry, NtSystemsHaveNoSuchKey) {
     EXPECT_EQ(platform::RegistryRead().OpenKey(platform::kHkeyLocalMachine, L"ENUM\\SCSI",
                                                platform::kKeyRead, &key),
               int32_t(platform::kErrorFileNotFound));
+    EXPECT_FALSE(scope.Pc().Reg().KeyExists(platform::kHkeyLocalMachine, L"Enum\\SCSI"));
 }
 
 }  // namespace

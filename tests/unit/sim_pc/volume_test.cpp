@@ -109,6 +109,7 @@ TEST_F(Volume, LayoutIsWrittenToTheMbrAndMovesTheVolume) {
     std::vector<uint8_t> mbr = ReadAt(disk, 0, 512);
     EXPECT_EQ(mbr[510], 0x55);
     EXPECT_EQ(mbr[511], 0xAA);
+    EXPECT_EQ(mbr[0], 0x00);        // built on a blank sector, not on erased flash
     EXPECT_EQ(mbr[446], 0x00);      // not bootable
     EXPECT_EQ(mbr[446 + 4], 6);     // FAT16
     EXPECT_EQ(Get32(mbr.data() + 446 + 8), 32u);

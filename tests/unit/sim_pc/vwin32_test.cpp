@@ -104,6 +104,30 @@ TEST_F(Vwin32, DeviceParametersCarryTheGeometry) {
     EXPECT_EQ(Get32(block + 24), 0u);  // no partition table: the volume starts at sector 0
 }
 
+TEST_F(Vwin32, DeviceParametersFollowThePartitionTable) {
+    ASSERT_TRUE(AllocateDataDrive(player));
+    uint8_t mbr[512] = {};
+    uint8_t* entry = mbr + 446;
+    entry[4] = 0x06;
+    Put32(entry + 8, 63);
+    Put32(entry + 12, 70000);
+    mbr[510] = 0x55;
+    mbr[511] = 0xAA;
+    uint8_t cdb[10] = {0x2A, 0, 0, 0, 0, 0, 0, 0, 1, 0};
+    sim::ScsiRequest write;
+    write.cdb = cdb;
+    write.cdbLength = 10;
+    write.direction = sim::DataDirection::Out;
+    write.dataOut = mbr;
+    write.transferLength = 512;
+    ASSERT_EQ(player.Execute(write).outcome, sim::ScsiOutcome::Good);
+    uint8_t block[64] = {};
+    ASSERT_FALSE(Ioctl(vwin32, 5, 0x0860, platform::DeviceIo().Vwin32Address(block), 1).carry);
+    EXPECT_EQ(Get32(block + 24), 63u);     // hidden sectors
+    EXPECT_EQ(Get16(block + 15), 0u);      // more than 65535 sectors: the 32-bit count holds them
+    EXPECT_EQ(Get32(block + 28), 70000u);
+}
+
 TEST_F(Vwin32, CylindersAreCappedAt65535) {
     sim::PlayerConfig big;
     big.capacityBytes = 80ull << 30;
