@@ -343,6 +343,17 @@ TEST_F(NtTransport, FailedRequestIsADiskControlFailure) {
     EXPECT_EQ(nt->GetSystemError(), 0);
 }
 
+TEST_F(NtTransport, WorkerThatCannotBeStartedIsAFailedRequest) {
+    AddPlayer();
+    ASSERT_EQ(nt->FindPlayer(), ERR_OK);
+    Pc().FailNextThreads(1);
+    CBvScsiInquiry command;
+    EXPECT_EQ(BvIssueCommand(*nt, command), ERR_DISK_CONTROL);
+    EXPECT_EQ(rig.Record().GetStatus(), ERR_DISK_CONTROL);
+    EXPECT_EQ(rig.Record().GetSystemError(), platform::kErrorNotEnoughMemory);
+    EXPECT_EQ(BvIssueCommand(*nt, command), ERR_OK);  // the next command runs again
+}
+
 // The worker holds the request until the window has been pumped: the caller must keep
 // calling Step(0) while it waits, and the command still completes on the same call.
 TEST_F(NtTransport, WindowIsPumpedWhileTheCommandRuns) {
