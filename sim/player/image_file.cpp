@@ -213,6 +213,7 @@ std::unique_ptr<Player::State> ReadPayload(Reader& r, uint64_t now, std::string*
         for (auto& v : d.componentVersion) ok = ok && r.Field(&v, 2);
         for (auto& v : d.productVersion) ok = ok && r.Field(&v, 2);
         if (!ok || d.type > 1 || !ValidSectorSize(d.sectorSize) || d.sizeBytes % d.sectorSize != 0 ||
+            (d.IsData() && d.sizeBytes == 0) ||
             d.offset < end || d.sizeBytes > c.capacityBytes || d.offset > c.capacityBytes - d.sizeBytes)
             return *why = "bad logical drive", nullptr;
         end = d.offset + d.sizeBytes;
