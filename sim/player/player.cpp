@@ -188,7 +188,10 @@ ScsiResult Player::Execute(const ScsiRequest& hostRequest) {
     }
 
     CommandEnvironment env;
-    env.identity = Identity();
+    // The identity is asked for by INQUIRY and the chip revision only; it is not copied for
+    // every sector transfer.
+    if (request.cdbLength > 0 && (request.cdb[0] == opcode::kInquiry || request.cdb[0] == opcode::kVendorIn))
+        env.identity = Identity();
     env.mediaFlagClear = HasRule(s.plan, FaultRule::Kind::MediaFlagClear);
     env.writeBudget = WriteBudget(s);
     ScsiResult result = RunCommand(s.medium, request, env);
