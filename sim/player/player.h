@@ -107,8 +107,9 @@ enum class BusPresence : uint8_t { Absent, Disk, Recovery };
 
 enum class RecoveryCompletion : uint8_t {
     Now,    // the write completes at once
-    Late,   // the write completes after delayMs
-    Never,  // the write never completes (the host's time-out must cancel it)
+    Late,   // the player took the data now; the completion arrives after delayMs (a host that
+            // cancels before then breaks the stream: RecoveryCancel)
+    Never,  // the write never completes and its data are lost: the stream is broken
 };
 
 struct RecoveryWriteResult {
