@@ -23,7 +23,8 @@ private:
     int32_t WriteZeros(uint64_t sectors) { return WriteRun(RunContent::Zero, sectors); }
     int32_t WriteLeftover();
     int32_t WriteFat32ReservedArea();
-    // Chunks of at most 64 KiB; the task is announced by the caller.
+    // Chunks of at most 64 KiB. A zero run announces its own task; FAT and root directory
+    // runs are announced by the caller.
     int32_t WriteRun(RunContent content, uint64_t sectors);
     int32_t FillFirstChunk(RunContent content, CBvByteArray& chunk) const;
     int StepsFor(uint64_t sectors) const {

@@ -321,6 +321,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: peer_fat FATIMAGE\n");
         return 2;
     }
+    // mtools must check the geometry and FAT sizes it is given, not trust them.
+    unsetenv("MTOOLS_SKIP_CHECK");
     for (const char* tool : {"fsck.fat", "sfdisk", "mcopy", "mdir", "truncate", "cmp"}) {
         if (Shell(std::string("command -v ") + tool).exitCode != 0) {
             std::fprintf(stderr, "peer_fat: %s is missing (packages dosfstools, fdisk, mtools)\n", tool);
