@@ -67,6 +67,14 @@ uint32_t StartClusterSize(BvFatType type, uint64_t totalSectors) {
     }
 }
 
+uint32_t FatEntryBits(BvFatType type) {
+    switch (type) {
+    case BV_FAT12: return 12;
+    case BV_FAT16: return 16;
+    default: return 32;
+    }
+}
+
 BvFatType TypeForClusterCount(uint64_t clusters) {
     if (clusters < kFat16MinClusters) return BV_FAT12;
     if (clusters < kFat32MinClusters) return BV_FAT16;
@@ -135,11 +143,17 @@ BvFatParameters BvComputeFatParameters(BvFatType type, uint32_t sectorsPerCluste
 
     const uint64_t overhead = uint64_t{p.reservedSectors} + p.rootEntrySectors;
     if (volumeSectors <= overhead || sectorsPerCluster == 0) return p;
-    // The FAT size of Microsoft's FAT specification: slightly generous, never too small.
+    // The FAT size of Microsoft's FAT specification.
     const uint64_t t1 = volumeSectors - overhead;
     uint64_t t2 = 256ull * sectorsPerCluster + kBvFatCount;
     if (type == BV_FAT32) t2 /= 2;
-    const uint64_t fatSectors = (t1 + t2 - 1) / t2;
+    uint64_t fatSectors = (t1 + t2 - 1) / t2;
+    // That formula leaves out the two reserved entries and can come out a sector short of the
+    // clusters it leaves: readers refuse such a FAT.
+    const uint64_t entriesPerSector = uint64_t{sectorSize} * 8 / FatEntryBits(type);
+    while (t1 > kBvFatCount * fatSectors &&
+           (t1 - kBvFatCount * fatSectors) / sectorsPerCluster + 2 > fatSectors * entriesPerSector)
+        ++fatSectors;
     p.sectorsPerFat = fatSectors > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(fatSectors);
     if (t1 > kBvFatCount * fatSectors)
         p.clusterCount = (t1 - kBvFatCount * fatSectors) / sectorsPerCluster;

@@ -25,7 +25,8 @@ BvFatType BvFatTypeForDisk(uint64_t totalSectors, uint32_t sectorSize, bool fat1
 uint32_t BvTableClusterSize(BvFatType type, uint64_t totalSectors);
 
 // Sizes of a volume with the given type and cluster size (1 or more sectors); a volume too
-// small for its reserved area, root directory and FATs gets 0 clusters.
+// small for its reserved area, root directory and FATs gets 0 clusters. The FAT always has
+// room for an entry per cluster and the two reserved entries.
 BvFatParameters BvComputeFatParameters(BvFatType type, uint32_t sectorsPerCluster,
                                        uint64_t volumeSectors, uint32_t sectorSize);
 

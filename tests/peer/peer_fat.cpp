@@ -302,6 +302,9 @@ std::vector<Case> Cases() {
     aroundIt(4 * 1024 * kMiB / 512);
     // The smallest disk that must format: 64 KiB.
     sizes.insert(128);
+    // Sizes where the FAT size formula alone leaves a FAT one entry short.
+    sizes.insert(8866);
+    sizes.insert(200160);
 
     std::vector<Case> cases;
     for (uint64_t n : sizes)

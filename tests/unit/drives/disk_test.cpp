@@ -38,6 +38,9 @@ void ExpectConsistentVolume(const CBvDisk& disk, const std::string& what) {
     const uint64_t clusters = ClustersFromBootSector(b);
     const BvFatType byCount = clusters < 4085 ? BV_FAT12 : clusters < 65525 ? BV_FAT16 : BV_FAT32;
     EXPECT_GE(clusters, 1u) << what;
+    const uint64_t fatSectors = Le16(b, 0x16) ? Le16(b, 0x16) : Le32(b, 0x24);
+    const uint64_t entryBits = byCount == BV_FAT12 ? 12 : byCount == BV_FAT16 ? 16 : 32;
+    EXPECT_GE(fatSectors * Le16(b, 0x0B) * 8 / entryBits, clusters + 2) << what << ": FAT too small";
     EXPECT_EQ(byCount, disk.GetFatType()) << what << ": " << clusters << " clusters";
     EXPECT_LE(uint64_t{b[0x0D]} * disk.GetSectorSize(), 32768u) << what;
     static const char* const kText[] = {"FAT12   ", "FAT16   ", "FAT32   "};
@@ -166,6 +169,26 @@ TEST(Disk, InvalidTableChoicesMoveToTheNearestValidLayout) {
         EXPECT_EQ(disk.GetSectorsPerCluster(), c.sectorsPerCluster) << what;
         EXPECT_EQ(disk.GetBootSector()[0x0D], c.sectorsPerCluster) << what;
         ExpectConsistentVolume(disk, what);
+    }
+}
+
+// The FAT size formula forgets the two reserved entries: on these disks it leaves one more
+// cluster than the FAT has entries for, and readers refuse the volume.
+TEST(Disk, FatHasAnEntryForEveryCluster) {
+    const struct {
+        uint64_t total;
+        int32_t fat16;
+        uint32_t sectorsPerFat;
+    } cases[] = {
+        {8866, 0, 35},      // the formula gives 34 sectors for 8703 clusters + 2
+        {200160, 1, 196},   // 4 sectors per cluster: 195 sectors for 49919 clusters + 2
+        {61440, 0, 238},    // the formula's own result where it has room
+    };
+    for (const auto& c : cases) {
+        CBvDisk disk = MakeDisk(c.total, c.fat16);
+        ASSERT_EQ(disk.GetStatus(), ERR_OK);
+        EXPECT_EQ(disk.GetSectorsPerFat(), c.sectorsPerFat) << c.total;
+        ExpectConsistentVolume(disk, std::to_string(c.total));
     }
 }
 
