@@ -44,8 +44,12 @@ public:
     // Slot kept so the slot order stays that of the original array family; no caller uses it.
     virtual void Reserved() {}
 
-    // The previous block must have been released with Free before.
-    virtual void SetSize(uint32_t count) { Allocate(count); }
+    // Callers release the previous block with Free first; releasing it here as well means a
+    // caller that forgets leaks nothing.
+    virtual void SetSize(uint32_t count) {
+        Free();
+        Allocate(count);
+    }
 
     virtual void Free() {
         delete[] m_elements;

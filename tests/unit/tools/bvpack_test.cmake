@@ -1,0 +1,76 @@
+# Runs bvpack as a user would and checks what it prints and writes.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+
+function(run expected_rc)
+  execute_process(COMMAND ${BVPACK} ${ARGN} WORKING_DIRECTORY ${WORK}
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL expected_rc)
+    message(FATAL_ERROR "bvpack ${ARGN}: exit ${rc}, expected ${expected_rc}\n${out}${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+function(expect_equal actual expected what)
+  if(NOT "${actual}" STREQUAL "${expected}")
+    message(FATAL_ERROR "${what}:\n--- got\n${actual}--- expected\n${expected}")
+  endif()
+endfunction()
+
+# One "bvpack: ..." line naming the file, with the status where a load failed.
+function(expect_error pattern)
+  if(NOT err MATCHES "^bvpack: [^\n]*${pattern}[^\n]*\n$")
+    message(FATAL_ERROR "unexpected error output: '${err}', expected '${pattern}'")
+  endif()
+endfunction()
+
+# demo, then show: every file reports the versions demo gave it.
+run(0 demo demo)
+set(files bootmanager.sb usbmsc.sb bvmpsys.sb resource.bin)
+set(sizes 41000 184000 614500 1572000)
+foreach(i RANGE 0 3)
+  list(GET files ${i} name)
+  list(GET sizes ${i} size)
+  math(EXPR index "${i} + 1")
+  math(EXPR revision "10 * ${index}")
+  set(revision_text "0${revision}")
+  run(0 show demo/${name})
+  expect_equal("${out}" "file: demo/${name}\nheader: yes\nproduct version: 002.005.${revision_text}\ncomponent version: 001.00${index}.10${index}\nimage bytes: ${size}\n" "show demo/${name}")
+endforeach()
+
+# make with and without a header, checked byte for byte.
+file(WRITE ${WORK}/image.bin "IMAGE")
+run(0 make --product 1.2.3 --component 70.0.65535 image.bin with.sb)
+file(READ ${WORK}/with.sb with HEX)
+string(HEX "Product Version: 1.2.3\r\nComponent Version: 70.0.65535\r\n" header_hex)
+expect_equal("${with}" "${header_hex}1a42564d50494d414745" "make with versions")
+run(0 show with.sb)
+expect_equal("${out}" "file: with.sb\nheader: yes\nproduct version: 001.002.003\ncomponent version: 070.000.65535\nimage bytes: 5\n" "show with.sb")
+run(0 make image.bin bare.sb)
+file(READ ${WORK}/bare.sb bare HEX)
+expect_equal("${bare}" "494d414745" "make without versions")
+run(0 show bare.sb)
+expect_equal("${out}" "file: bare.sb\nheader: no\nproduct version: 000.000.000\ncomponent version: 000.000.000\nimage bytes: 5\n" "show bare.sb")
+
+# Bad input: one line on stderr, exit 1, nothing written.
+run(1 show missing.sb)
+expect_error("missing.sb.*ERR_FILE_OPEN \\(-11\\)")
+file(WRITE ${WORK}/nomarker.sb "Product Version: 1.2.3\r\nno marker here")
+run(1 show nomarker.sb)
+expect_error("nomarker.sb.*ERR_FILE_READ \\(-12\\)")
+foreach(bad 1.2 1.2.3.4 1.x.3 70000.1.1 -1.2.3 1..3 " 1.2.3")
+  run(1 make --product "${bad}" image.bin out.sb)
+  expect_error("out.sb")
+endforeach()
+run(1 make --component 1.2.3 missing.bin out.sb)
+expect_error("missing.bin")
+run(1 make image.bin)
+expect_error("usage")
+file(GLOB leftovers ${WORK}/out.sb*)
+expect_equal("${leftovers}" "" "files written by failed runs")
+
+# A failed make leaves an existing output as it was.
+run(1 make --product 9.9 image.bin with.sb)
+file(READ ${WORK}/with.sb again HEX)
+expect_equal("${again}" "${with}" "output after a failed make")
