@@ -92,6 +92,8 @@ public:
     // Every language module built from resources/lang is installed next to the program
     // unless removed here ("bvmp0407.dll").
     void SetLanguageModuleInstalled(const std::wstring& fileName, bool installed);
+    // Installs a module of the caller's own texts under fileName (it replaces a built one).
+    void InstallLanguageModule(const std::wstring& fileName, const ModuleStringTables& strings);
     // The program's icons (128 and 135 unless changed).
     void SetProgramIcon(uint16_t id, bool present);
 
@@ -252,6 +254,7 @@ private:
     std::map<uint32_t, uint8_t*> m_vwin32Aliases;
     uint32_t m_nextAlias = 0;
     std::set<std::wstring> m_removedLanguageModules;  // upper-case file names
+    std::map<std::wstring, const ModuleStringTables*> m_customLanguageModules;
     std::set<uint16_t> m_programIcons = {128, 135};
 };
 

@@ -28,6 +28,12 @@ void SimPc::SetLanguageModuleInstalled(const std::wstring& fileName, bool instal
     else m_removedLanguageModules.insert(Upper(fileName));
 }
 
+void SimPc::InstallLanguageModule(const std::wstring& fileName, const ModuleStringTables& strings) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_removedLanguageModules.erase(Upper(fileName));
+    m_customLanguageModules[Upper(fileName)] = &strings;
+}
+
 void SimPc::SetProgramIcon(uint16_t id, bool present) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (present) m_programIcons.insert(id);
@@ -36,6 +42,8 @@ void SimPc::SetProgramIcon(uint16_t id, bool present) {
 
 const ModuleStringTables* SimPc::InstalledLanguageModule(const std::wstring& upperFileName) const {
     if (m_removedLanguageModules.count(upperFileName) != 0) return nullptr;
+    const auto custom = m_customLanguageModules.find(upperFileName);
+    if (custom != m_customLanguageModules.end()) return custom->second;
     return FindBuiltLanguageModule(upperFileName);
 }
 
