@@ -4,6 +4,7 @@
 #include "app/config_info.h"
 #include "app/error_record.h"
 #include "app/status.h"
+#include "platform/platform.h"
 #include "sim/pc/sim_pc.h"
 #include "text/format.h"
 #include "text/language_module.h"
@@ -53,6 +54,22 @@ TEST_F(LanguageModuleTest, LoadsTheModuleOfTheUserLanguage) {
     auto english = Make(9);  // the value start-up uses for unsupported languages
     EXPECT_EQ(Text(*english, 632), L"Cancel");
     EXPECT_EQ(Text(*english, 67), L"Error");
+}
+
+// The system's string block search alone finds no own text for Chinese of Hong Kong: the
+// own table holds 0x0404 and 0x0804 only.
+TEST_F(LanguageModuleTest, ProgramStringSearchFollowsTheSystem) {
+    m_scope.Pc().SetUserLangId(0x040C);
+    platform::IResources& resources = platform::Resources();
+    std::wstring text;
+    EXPECT_TRUE(resources.LoadProgramString(67, 0x0407, text));  // neutral sublanguage
+    EXPECT_EQ(text, L"Fehler");
+    EXPECT_TRUE(resources.LoadProgramString(67, 0, text));  // neutral: the user's language
+    EXPECT_EQ(text, L"Erreur");
+    EXPECT_FALSE(resources.LoadProgramString(67, 0x0C04, text));
+    EXPECT_EQ(platform::System().GetLastError(), 1815u);
+    EXPECT_FALSE(resources.LoadProgramString(71, 0x0409, text));
+    EXPECT_EQ(platform::System().GetLastError(), 1814u);
 }
 
 TEST_F(LanguageModuleTest, ChineseOfHongKongSpeaksSimplifiedChineseAlsoInTheOwnTexts) {
