@@ -37,10 +37,10 @@ enum SystemError : std::uint32_t {
     kErrorOperationAborted = 995,
     kErrorIoPending = 997,
     kErrorNoToken = 1008,
-    kErrorInvalidUserBuffer = 1784,
-    kErrorIoDevice = 1117,
     kErrorNoMediaInDrive = 1112,
+    kErrorIoDevice = 1117,
     kErrorDeviceNotConnected = 1167,
+    kErrorInvalidUserBuffer = 1784,
 };
 
 }  // namespace platform

@@ -59,7 +59,7 @@ ScsiResult PlainDisk::Inquiry(const ScsiRequest& request) const {
     uint32_t length = std::min<uint32_t>({96, allocation, request.transferLength});
     if (request.direction != DataDirection::In) length = 0;
     ScsiResult result;
-    std::memcpy(request.dataIn, data, length);
+    if (length > 0) std::memcpy(request.dataIn, data, length);
     result.dataInBytes = length;
     return result;
 }

@@ -21,19 +21,8 @@ const char* DirectionName(DataDirection direction) {
     return "none";
 }
 
-}  // namespace
-
-ScsiTrace::ScsiTrace() {
-    const char* path = std::getenv("BVSIM_TRACE");
-    if (path != nullptr && *path != '\0') m_file = std::fopen(path, "a");
-}
-
-ScsiTrace::~ScsiTrace() {
-    if (m_file != nullptr) std::fclose(m_file);
-}
-
-std::string ScsiTrace::CommandLine(const char* path, const std::string& target,
-                                   const ScsiRequest& request, const ScsiResult& result) {
+std::string CommandLine(const char* path, const std::string& target, const ScsiRequest& request,
+                        const ScsiResult& result) {
     std::string line = std::string(path) + " " + target + " cdb";
     for (uint32_t i = 0; i < request.cdbLength; ++i) line += " " + Hex(request.cdb[i], 2);
     line += " " + std::string(DirectionName(request.direction)) + " " +
@@ -48,6 +37,17 @@ std::string ScsiTrace::CommandLine(const char* path, const std::string& target,
     case ScsiOutcome::DeviceGone: line += " -> device gone"; break;
     }
     return line;
+}
+
+}  // namespace
+
+ScsiTrace::ScsiTrace() {
+    const char* path = std::getenv("BVSIM_TRACE");
+    if (path != nullptr && *path != '\0') m_file = std::fopen(path, "a");
+}
+
+ScsiTrace::~ScsiTrace() {
+    if (m_file != nullptr) std::fclose(m_file);
 }
 
 void ScsiTrace::Command(const char* path, const std::string& target, const ScsiRequest& request,

@@ -25,10 +25,6 @@ public:
     void RecoveryWrite(const std::string& target, uint32_t length,
                        const RecoveryWriteResult& result);
 
-    // The line Command() writes, for tests.
-    static std::string CommandLine(const char* path, const std::string& target,
-                                   const ScsiRequest& request, const ScsiResult& result);
-
 private:
     void Write(const std::string& line);
 

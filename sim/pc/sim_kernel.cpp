@@ -50,10 +50,23 @@ platform::Handle SimPc::CreateThread(platform::ThreadProc proc, void* parameter)
     return AddObject(object);
 }
 
+namespace {
+
+// What Windows leaves in OVERLAPPED.Internal: the request's NTSTATUS.
+uintptr_t NtStatusOf(uint32_t error) {
+    switch (error) {
+    case platform::kErrorSuccess: return 0;
+    case platform::kErrorOperationAborted: return 0xC0000120;  // STATUS_CANCELLED
+    default: return 0xC0000185;                                // STATUS_IO_DEVICE_ERROR
+    }
+}
+
+}  // namespace
+
 void SimPc::RunApcs(std::unique_lock<std::mutex>& lock, std::vector<Apc>& due) {
     lock.unlock();
     for (Apc& apc : due) {
-        apc.overlapped->internal = apc.error;
+        apc.overlapped->internal = NtStatusOf(apc.error);
         apc.overlapped->internalHigh = apc.bytes;
         apc.routine(apc.error, apc.bytes, apc.overlapped);
     }

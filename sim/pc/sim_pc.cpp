@@ -153,6 +153,7 @@ void SimPc::SetVolumeBusy(char letter, bool busy) {
 }
 
 DiskSlot SimPc::SlotOf(const Player& player) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
     for (const auto& disk : m_disks) {
         if (disk->player.get() == &player) return disk->slot;
     }

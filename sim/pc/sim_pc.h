@@ -242,7 +242,7 @@ private:
     Registry m_registry;
     ScsiTrace m_trace;
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::condition_variable m_signal;  // events set, threads ended
     std::map<int, uint32_t> m_letterDrives;  // letter -> drive type, drives without a disk
     std::map<int, DriveMap> m_letterDriveMaps;

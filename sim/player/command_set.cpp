@@ -236,6 +236,7 @@ ScsiResult CommandRun::LogicalTable() {
 ScsiResult CommandRun::Allocate() {
     const uint32_t count = cdb_[2];
     if (count == 0 || count > Medium::kMaxDrives) return VendorError(devcode::kEntryCount);
+    if (env_.mediaFlagClear) return VendorError(devcode::kNoMedium);
     if (req_.direction != DataDirection::Out ||
         req_.transferLength != Medium::kAllocationStrideBytes * count)
         return WrongLength();
@@ -243,7 +244,6 @@ ScsiResult CommandRun::Allocate() {
         env_.leftBus = true;
         return ScsiResult();
     }
-    if (env_.mediaFlagClear) return VendorError(devcode::kNoMedium);
     const uint16_t refused = medium_.Allocate(req_.dataOut, count);
     if (refused != 0) return VendorError(refused);
     return ScsiResult();

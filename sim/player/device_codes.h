@@ -22,5 +22,8 @@ constexpr uint16_t kFlashRead = 0x0503;
 constexpr uint16_t kNoMedium = 0x0601;
 constexpr uint16_t kRecoveryImage = 0x0851;     // recovery image empty or incomplete
 
+// What a code raised by this player means, for traces and tools; null for other codes.
+const char* DeviceCodeMeaning(uint16_t code);
+
 }  // namespace devcode
 }  // namespace sim

@@ -50,9 +50,9 @@ std::string Unquote(const std::string& text) {
     return text;
 }
 
-std::string Hex(uint64_t value) {
+std::string Hex(uint64_t value, int digits) {
     char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "0x%llX", static_cast<unsigned long long>(value));
+    std::snprintf(buffer, sizeof buffer, "0x%0*llX", digits, static_cast<unsigned long long>(value));
     return buffer;
 }
 
@@ -236,8 +236,8 @@ std::string FaultPlan::ToText() const {
         if (!out.empty()) out += "; ";
         out += kKindNames[static_cast<int>(rule.kind)].name;
         if (TakesCommandMatch(rule.kind)) {
-            if (rule.match.op >= 0) out += " op=" + Hex(rule.match.op);
-            if (rule.match.fn >= 0) out += " fn=" + Hex(rule.match.fn);
+            if (rule.match.op >= 0) out += " op=" + Hex(rule.match.op, 2);
+            if (rule.match.fn >= 0) out += " fn=" + Hex(rule.match.fn, 2);
             if (rule.match.drive >= 0) out += " drive=" + std::to_string(rule.match.drive);
         }
         if (TakesCommandMatch(rule.kind) || rule.kind == Kind::Recovery) {
@@ -246,7 +246,7 @@ std::string FaultPlan::ToText() const {
         }
         switch (rule.kind) {
         case Kind::Fail:
-            out += rule.transport ? std::string(" transport") : " code=" + Hex(rule.code);
+            out += rule.transport ? std::string(" transport") : " code=" + Hex(rule.code, 4);
             break;
         case Kind::Flip:
             out += " byte=" + std::to_string(rule.byteOffset) + " bit=" + std::to_string(rule.bit);
@@ -266,7 +266,7 @@ std::string FaultPlan::ToText() const {
             if (rule.hasVendor) out += " vendor=\"" + rule.vendor + "\"";
             if (rule.hasProduct) out += " product=\"" + rule.product + "\"";
             if (rule.hasRevision) out += " revision=\"" + rule.revision + "\"";
-            if (rule.hasChip) out += " chip=" + Hex(rule.chip);
+            if (rule.hasChip) out += " chip=" + Hex(rule.chip, 4);
             break;
         case Kind::TableUnreadable:
         case Kind::MediaFlagClear:

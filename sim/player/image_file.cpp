@@ -204,6 +204,7 @@ std::unique_ptr<Player::State> ReadPayload(Reader& r, uint64_t now, std::string*
         return *why = "bad logical media table", nullptr;
     auto& drives = s->medium.RawDrives();
     drives.resize(driveCount);
+    s->medium.AttachContents();
     uint64_t end = 0;
     std::vector<uint8_t> chunk(SparseStore::kChunkBytes);
     for (auto& d : drives) {
@@ -234,6 +235,8 @@ std::unique_ptr<Player::State> ReadPayload(Reader& r, uint64_t now, std::string*
 }  // namespace
 
 bool Player::Save(const std::string& path, std::string* error) {
+    std::string ignored;
+    if (error == nullptr) error = &ignored;
     const uint64_t now = clock_.NowMs();
     state_->Settle(now);
     // Written beside the target and renamed over it, so a failed save leaves the old file.
@@ -263,6 +266,8 @@ bool Player::Save(const std::string& path, std::string* error) {
 }
 
 bool Player::Load(const std::string& path, std::string* error) {
+    std::string ignored;
+    if (error == nullptr) error = &ignored;
     File f(std::fopen(path.c_str(), "rb"));
     if (!f) {
         *error = "cannot open " + path;

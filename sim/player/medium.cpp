@@ -80,15 +80,22 @@ uint16_t Medium::Allocate(const uint8_t* entries, uint32_t count) {
     for (auto& drive : drives) {
         drive.offset = offset;
         offset += drive.sizeBytes;
+        drive.contents.SetPool(&pool_);
     }
     drives_ = std::move(drives);
+    pool_.TrimIfUnused();
     readable_ = true;
     return 0;
 }
 
 void Medium::Erase() {
     drives_.clear();
+    pool_.TrimIfUnused();
     readable_ = false;
+}
+
+void Medium::AttachContents() {
+    for (auto& drive : drives_) drive.contents.SetPool(&pool_);
 }
 
 uint64_t Medium::StoredBytes() const {

@@ -34,6 +34,8 @@ public:
     static constexpr uint32_t kAllocationStrideBytes = 11;  // what the host sends per entry
 
     Medium(uint64_t capacityBytes, uint32_t systemSectorSize, uint32_t dataSectorSize);
+    Medium(const Medium&) = delete;
+    Medium& operator=(const Medium&) = delete;
 
     uint64_t CapacityBytes() const { return capacity_; }
     uint32_t SystemSectorSize() const { return systemSectorSize_; }
@@ -61,7 +63,11 @@ public:
     const std::vector<LogicalDrive>& RawDrives() const { return drives_; }
     void SetReadable(bool readable) { readable_ = readable; }
 
+    // Gives the drives of a loaded table their chunk memory.
+    void AttachContents();
+
 private:
+    ChunkPool pool_;  // first, so that it outlives every drive's chunks
     uint64_t capacity_;
     uint32_t systemSectorSize_;
     uint32_t dataSectorSize_;

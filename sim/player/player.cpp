@@ -106,6 +106,16 @@ std::vector<DriveView> Player::Drives() const {
 
 uint64_t Player::StoredBytes() const { return state_->medium.StoredBytes(); }
 
+bool Player::ReadDrive(uint8_t number, uint64_t offset, uint8_t* out, size_t length) const {
+    for (const auto& drive : state_->medium.Drives()) {
+        if (drive.number != number) continue;
+        if (offset > drive.sizeBytes || length > drive.sizeBytes - offset) return false;
+        drive.contents.Read(offset, out, length);
+        return true;
+    }
+    return false;
+}
+
 // ---------------------------------------------------------------- fault plan
 
 static bool HasRule(const FaultPlan& plan, FaultRule::Kind kind) {
@@ -116,7 +126,8 @@ static bool HasRule(const FaultPlan& plan, FaultRule::Kind kind) {
 
 bool Player::SetFaultPlan(const std::string& spec, std::string* error) {
     FaultPlan plan;
-    if (!FaultPlan::Parse(spec, &plan, error)) return false;
+    std::string ignored;
+    if (!FaultPlan::Parse(spec, &plan, error != nullptr ? error : &ignored)) return false;
     state_->plan = plan;
     state_->bytesWrittenSincePlan = 0;
     if (HasRule(plan, FaultRule::Kind::TableUnreadable)) state_->medium.DamageTable();

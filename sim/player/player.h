@@ -7,7 +7,7 @@
 // How the owner (the simulated PC) uses it
 // ----------------------------------------
 // - Calls are serialised by the owner (it may call from any thread, one call at a time); the
-//   player takes no locks and keeps no thread-local or global state.
+//   player takes no locks and keeps no thread-local or mutable global state.
 // - Time comes from the owner's Clock, given at construction and kept by reference (it must
 //   outlive the player). Transitions happen lazily: every call first looks at the clock and
 //   completes what is due (a reset or a boot whose delay has passed).
@@ -42,8 +42,40 @@
 // command needs a host buffer at least as long as its answer (exactly count x sector size for
 // sector reads); variable answers (media info 8, drive info 11) are cut to the host's length.
 //
+// The medium
+//   - A new or erased medium has no table: the table commands answer 0x0201, the data-drive
+//     commands NOT READY. Erase medium (C1 07) erases every drive and the table.
+//   - Allocate (C1 06) takes 10-byte entries (type, tag, 64-bit size) at a stride of 11 bytes,
+//     as many as CDB byte 2 says (1-10, else 0x0205; data length not 11 x count: 0x0103).
+//     Types other than 0 and 1: 0x0202; a second data drive: 0x0204; more than the medium
+//     holds: 0x0203. Drives are numbered 0, 1, ... in table order and laid out in that order;
+//     each size is rounded up to whole sectors (2048 bytes on system drives, 512 on the data
+//     drive) and the table reports the rounded size. A data drive of size 0 takes what the
+//     others leave, in whole sectors (nothing left: 0x0203). A table without a data drive is
+//     accepted (the PC then sees no medium). A refused table changes nothing; an accepted one
+//     replaces the old table and starts every drive erased.
+//   - Erased flash reads 0xFF. Erase drive (C1 2F) erases its contents and its versions
+//     (back to 0.0.0). Writes replace what a sector held (the firmware remaps flash pages).
+//   - The table answer (C0 05) always carries the whole count; its entries are cut to the
+//     allocation length 2 + 11 x (CDB byte 2).
+// Media information (C0 02, type in byte 2): 0 drive count (2 bytes), 1 capacity in bytes (8),
+//   5 kind of medium, 1 = NAND flash (1), 6 flash page size (4), 7 number of flash chips (2),
+//   8 serial number text (as long as the host asks), 9 media flag, 1 on a healthy player (1).
+//   Other types: 0x0102.
+// Drive information (C0 12, drive in byte 2, type in byte 3): 0 sector size (4), 1 size in
+//   sectors (4), 2 size in bytes (8), 3 erase block size (4), 4 offset on the medium (8),
+//   5 number of erase blocks (4), 6 write protected, always 0 (1), 7 component version and
+//   8 product version (48: three 16-bit numbers, then zeros; system drives only, else 0x0403),
+//   9 1 when nothing was written since the last erase (1), 10 type and tag (2), 11 a name for
+//   the drive (as long as the host asks). Types above 11: 0x0102; unknown drive: 0x0401.
+//   Set drive information (C1 20) takes types 7 and 8 only (others 0x0102), on system drives.
+// Order of checks for a vendor command: the command block (16 bytes, known function, valid
+//   type), the medium (0x0601 when the media flag is cleared), the table (0x0201), the drive
+//   (0x0401, 0x0403), the sector range (0x0402), then the data length (0x0103).
+//
 // Defaults: identity "ORV     " / "KR-4471 Nova    " / "1.00", 256 MiB of flash, sectors of 2048
 // bytes on system drives and 512 on the data drive.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -147,9 +179,13 @@ public:
     bool TableReadable() const;
     std::vector<DriveView> Drives() const;        // in table order; empty when unreadable
     uint64_t StoredBytes() const;                 // memory held by the contents of all drives
+    // Reads a drive's contents directly, whatever the bus state (tools export from it); false
+    // when there is no such drive or the range passes its end.
+    bool ReadDrive(uint8_t number, uint64_t offset, uint8_t* out, size_t length) const;
 
     // ---- fault plan (syntax in fault_plan.h). Replaces the current plan; an empty text
     // clears it. A plan that does not parse is refused with a message and changes nothing.
+    // (Every `error` out-parameter of this class may be null.)
     bool SetFaultPlan(const std::string& spec, std::string* error);
     std::string FaultPlanText() const;            // the plan in canonical form ("" for none)
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 namespace sim {
 
@@ -19,7 +18,7 @@ void SparseStore::Read(uint64_t offset, uint8_t* out, size_t length) const {
         if (it == chunks_.end()) {
             std::memset(out, kErased, part);
         } else {
-            std::memcpy(out, it->second.get() + within, part);
+            std::memcpy(out, it->second + within, part);
         }
         out += part;
         offset += part;
@@ -29,14 +28,18 @@ void SparseStore::Read(uint64_t offset, uint8_t* out, size_t length) const {
 
 uint8_t* SparseStore::ChunkForWrite(uint64_t index, bool wholeChunk) {
     auto it = chunks_.find(index);
-    if (it != chunks_.end()) return it->second.get();
-    std::unique_ptr<uint8_t[]> chunk(new (std::nothrow) uint8_t[kChunkBytes]);
-    if (!chunk) return nullptr;
+    if (it != chunks_.end()) return it->second;
+    uint8_t* chunk = pool_ != nullptr ? pool_->Take() : nullptr;
+    if (chunk == nullptr) return nullptr;
     // A chunk about to be overwritten completely needs no erased background.
-    if (!wholeChunk) std::memset(chunk.get(), kErased, kChunkBytes);
-    uint8_t* bytes = chunk.get();
-    chunks_.emplace(index, std::move(chunk));
-    return bytes;
+    if (!wholeChunk) std::memset(chunk, kErased, kChunkBytes);
+    chunks_.emplace(index, chunk);
+    return chunk;
+}
+
+void SparseStore::Erase() {
+    for (const auto& entry : chunks_) pool_->Give(entry.second);
+    chunks_.clear();
 }
 
 bool SparseStore::Write(uint64_t offset, const uint8_t* in, size_t length) {
@@ -64,7 +67,7 @@ std::vector<uint64_t> SparseStore::ChunkIndexes() const {
 
 const uint8_t* SparseStore::Chunk(uint64_t index) const {
     const auto it = chunks_.find(index);
-    return it == chunks_.end() ? nullptr : it->second.get();
+    return it == chunks_.end() ? nullptr : it->second;
 }
 
 bool SparseStore::PutChunk(uint64_t index, const uint8_t* bytes) {
