@@ -7,6 +7,7 @@
 #include "platform/kernel.h"
 #include "platform/modules.h"
 #include "platform/registry_read.h"
+#include "platform/resources.h"
 #include "platform/system_info.h"
 
 namespace platform {
@@ -21,6 +22,7 @@ public:
     virtual IDeviceIo& DeviceIo() = 0;
     virtual IModules& Modules() = 0;
     virtual IRegistryRead& RegistryRead() = 0;
+    virtual IResources& Resources() = 0;
 };
 
 // The current platform. Calling it before one is installed is a programming error and ends
@@ -47,5 +49,6 @@ inline IKernel& Kernel() { return Current().Kernel(); }
 inline IDeviceIo& DeviceIo() { return Current().DeviceIo(); }
 inline IModules& Modules() { return Current().Modules(); }
 inline IRegistryRead& RegistryRead() { return Current().RegistryRead(); }
+inline IResources& Resources() { return Current().Resources(); }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_platform.h"
 
+#include "platform/win32/resources.h"
 #include "platform/win32/services.h"
 
 namespace platform {
@@ -15,6 +16,7 @@ public:
     IDeviceIo& DeviceIo() override { return m_deviceIo; }
     IModules& Modules() override { return m_modules; }
     IRegistryRead& RegistryRead() override { return m_registry; }
+    IResources& Resources() override { return m_resources; }
 
 private:
     win32::Clock m_clock;
@@ -23,6 +25,7 @@ private:
     win32::DeviceIo m_deviceIo;
     win32::Modules m_modules;
     win32::RegistryRead m_registry;
+    win32::Resources m_resources;
 };
 
 }  // namespace

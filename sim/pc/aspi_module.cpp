@@ -57,6 +57,8 @@ platform::Handle SimPc::LoadLibrary(const std::wstring& fileName) {
                                             : fileName.find_last_of(L"\\/") + 1);
     for (wchar_t& c : base) c = static_cast<wchar_t>(std::towupper(c));
     if (base.find(L'.') == std::wstring::npos) base += L".DLL";
+    if (const ModuleStringTables* strings = InstalledLanguageModule(base))
+        return AddObject(std::make_shared<ModuleObject>(strings));
     if (base != platform::kAspiLibraryName || m_aspi == AspiState::kAbsent) {
         Fail(platform::kErrorModNotFound);
         return platform::kNullHandle;

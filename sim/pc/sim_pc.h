@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "sim/pc/registry.h"
 #include "sim/pc/scsi_target.h"
 #include "sim/pc/scsi_trace.h"
+#include "sim/pc/string_tables.h"
 #include "sim/pc/virtual_clock.h"
 #include "sim/player/player.h"
 
@@ -64,7 +66,8 @@ class SimPc final : public platform::IPlatform,
                     private platform::ISystemInfo,
                     private platform::IKernel,
                     private platform::IDeviceIo,
-                    private platform::IModules {
+                    private platform::IModules,
+                    private platform::IResources {
 public:
     explicit SimPc(OsPreset preset = OsPreset::kWindowsXp, bool standardDrives = true);
     ~SimPc() override;
@@ -89,6 +92,13 @@ public:
     // The next `count` event or thread creations fail (system error 8, out of memory).
     void FailNextEvents(uint32_t count);
     void FailNextThreads(uint32_t count);
+    // Every language module built from resources/lang is installed next to the program
+    // unless removed here ("bvmp0407.dll").
+    void SetLanguageModuleInstalled(const std::wstring& fileName, bool installed);
+    // Installs a module of the caller's own texts under fileName (it replaces a built one).
+    void InstallLanguageModule(const std::wstring& fileName, const ModuleStringTables& strings);
+    // The program's icons (128 and 135 unless changed).
+    void SetProgramIcon(uint16_t id, bool present);
 
     VirtualClock& Time() { return m_clock; }
     Registry& Reg() { return m_registry; }
@@ -104,6 +114,7 @@ public:
     platform::IDeviceIo& DeviceIo() override { return *this; }
     platform::IModules& Modules() override { return *this; }
     platform::IRegistryRead& RegistryRead() override { return m_registry; }
+    platform::IResources& Resources() override { return *this; }
 
     // Entry points of the simulated WNASPI32.DLL (the current platform's ASPI manager).
     uint32_t AspiSupportInfo();
@@ -158,6 +169,16 @@ private:
     platform::Handle LoadLibrary(const std::wstring& fileName) override;
     platform::EntryPoint GetProcAddress(platform::Handle module, const char* name) override;
     bool FreeLibrary(platform::Handle module) override;
+
+    // ---- platform::IResources (sim_resources.cpp)
+    bool LoadModuleString(platform::Handle module, std::uint16_t id, std::uint16_t langId,
+                          std::wstring& text) override;
+    bool LoadProgramString(std::uint16_t id, std::uint16_t langId, std::wstring& text) override;
+    bool FormatSystemMessage(std::uint32_t error, std::uint16_t langId, std::wstring& text) override;
+    platform::Handle LoadProgramIcon(std::uint16_t id, int size) override;
+    // The string tables of an installed language module, by upper-case file name; null if
+    // there is no such module or it is not installed.
+    const ModuleStringTables* InstalledLanguageModule(const std::wstring& upperFileName) const;
 
     // ---- helpers (called with m_mutex held)
     platform::Handle AddObject(std::shared_ptr<Object> object);
@@ -236,6 +257,9 @@ private:
     std::vector<Apc> m_apcs;
     std::map<uint32_t, uint8_t*> m_vwin32Aliases;
     uint32_t m_nextAlias = 0;
+    std::set<std::wstring> m_removedLanguageModules;  // upper-case file names
+    std::map<std::wstring, const ModuleStringTables*> m_customLanguageModules;
+    std::set<uint16_t> m_programIcons = {128, 135};
 };
 
 // Installs a fresh simulated PC for its lifetime and puts the previous platform back.

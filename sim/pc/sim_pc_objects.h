@@ -57,7 +57,8 @@ struct SimPc::DeviceObject final : Object {
 };
 
 struct SimPc::ModuleObject final : Object {
-    ModuleObject() : Object(Kind::kModule) {}
+    explicit ModuleObject(const ModuleStringTables* s = nullptr) : Object(Kind::kModule), strings(s) {}
+    const ModuleStringTables* strings;  // a language module's texts; null for WNASPI32.DLL
 };
 
 // A completion routine waiting for the writer's next alertable wait.

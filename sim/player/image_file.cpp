@@ -27,7 +27,6 @@ namespace {
 constexpr char kMagic[8] = {'B', 'V', 'P', 'L', 'A', 'Y', 'E', 'R'};
 constexpr uint32_t kFormatVersion = 1;
 constexpr size_t kHeaderLength = 8 + 4 + 8 + 4;
-constexpr uint32_t kMaxSectorSize = 1u << 20;
 constexpr uint32_t kMaxTextLength = 4096;
 
 struct FileCloser {
@@ -164,7 +163,7 @@ void WritePayload(Writer& w, const Player::State& s, uint64_t now) {
     }
 }
 
-bool ValidSectorSize(uint32_t size) { return size >= 1 && size <= kMaxSectorSize; }
+bool ValidSectorSize(uint32_t size) { return size >= 1 && size <= Player::State::kMaxSectorSize; }
 
 // Reads the payload into a fresh state; *why names the first thing that is wrong.
 std::unique_ptr<Player::State> ReadPayload(Reader& r, uint64_t now, std::string* why) {
@@ -213,6 +212,7 @@ std::unique_ptr<Player::State> ReadPayload(Reader& r, uint64_t now, std::string*
         for (auto& v : d.componentVersion) ok = ok && r.Field(&v, 2);
         for (auto& v : d.productVersion) ok = ok && r.Field(&v, 2);
         if (!ok || d.type > 1 || !ValidSectorSize(d.sectorSize) || d.sizeBytes % d.sectorSize != 0 ||
+            (d.IsData() && d.sizeBytes == 0) ||
             d.offset < end || d.sizeBytes > c.capacityBytes || d.offset > c.capacityBytes - d.sizeBytes)
             return *why = "bad logical drive", nullptr;
         end = d.offset + d.sizeBytes;

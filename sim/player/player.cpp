@@ -156,7 +156,13 @@ static void PullPlug(Player::State& s) {
 
 // ---------------------------------------------------------------- mass-storage mode
 
-ScsiResult Player::Execute(const ScsiRequest& request) {
+ScsiResult Player::Execute(const ScsiRequest& hostRequest) {
+    // A missing buffer carries no bytes, whatever length the host claims.
+    ScsiRequest request = hostRequest;
+    if (request.cdb == nullptr) request.cdbLength = 0;
+    if ((request.direction == DataDirection::In && request.dataIn == nullptr) ||
+        (request.direction == DataDirection::Out && request.dataOut == nullptr))
+        request.transferLength = 0;
     State& s = *state_;
     const uint64_t now = clock_.NowMs();
     s.Settle(now);
@@ -182,7 +188,10 @@ ScsiResult Player::Execute(const ScsiRequest& request) {
     }
 
     CommandEnvironment env;
-    env.identity = Identity();
+    // The identity is asked for by INQUIRY and the chip revision only; it is not copied for
+    // every sector transfer.
+    if (request.cdbLength > 0 && (request.cdb[0] == opcode::kInquiry || request.cdb[0] == opcode::kVendorIn))
+        env.identity = Identity();
     env.mediaFlagClear = HasRule(s.plan, FaultRule::Kind::MediaFlagClear);
     env.writeBudget = WriteBudget(s);
     ScsiResult result = RunCommand(s.medium, request, env);
@@ -229,7 +238,7 @@ RecoveryWriteResult Player::RecoveryWrite(const uint8_t* data, uint32_t length) 
         result.deviceGone = true;
         return result;
     }
-    if (s.streamBroken) {
+    if (s.streamBroken || (data == nullptr && length > 0)) {
         result.deviceCode = devcode::kRecoveryImage;
         return result;
     }

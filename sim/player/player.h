@@ -94,9 +94,10 @@ struct PlayerIdentity {
 };
 
 struct PlayerConfig {
-    uint64_t capacityBytes = 256ull << 20;      // flash medium
-    uint32_t systemSectorSize = 2048;           // sector size given to system drives
-    uint32_t dataSectorSize = 512;              // sector size of the data drive
+    uint64_t capacityBytes = 256ull << 20;      // flash medium (0: the default)
+    uint32_t systemSectorSize = 2048;           // sector size given to system drives (1 B - 1 MiB,
+                                                //   else the default)
+    uint32_t dataSectorSize = 512;              // sector size of the data drive (likewise)
     uint32_t resetDelayMs = 2000;               // off the bus after a chip reset
     uint32_t bootDelayMs = 3000;                // off the bus while booting a recovery image
     PlayerIdentity identity;
@@ -106,8 +107,9 @@ enum class BusPresence : uint8_t { Absent, Disk, Recovery };
 
 enum class RecoveryCompletion : uint8_t {
     Now,    // the write completes at once
-    Late,   // the write completes after delayMs
-    Never,  // the write never completes (the host's time-out must cancel it)
+    Late,   // the player took the data now; the completion arrives after delayMs (a host that
+            // cancels before then breaks the stream: RecoveryCancel)
+    Never,  // the write never completes and its data are lost: the stream is broken
 };
 
 struct RecoveryWriteResult {

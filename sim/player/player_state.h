@@ -12,7 +12,21 @@ namespace sim {
 
 struct Player::State {
     explicit State(const PlayerConfig& cfg)
-        : config(cfg), medium(cfg.capacityBytes, cfg.systemSectorSize, cfg.dataSectorSize) {}
+        : config(Sane(cfg)), medium(config.capacityBytes, config.systemSectorSize, config.dataSectorSize) {}
+
+    static constexpr uint32_t kMaxSectorSize = 1u << 20;
+
+    // A medium or a sector size of 0 would leave the player unable to lay out a drive, and the
+    // image file takes sectors up to 1 MiB: anything else becomes the default.
+    static PlayerConfig Sane(PlayerConfig cfg) {
+        const PlayerConfig defaults;
+        if (cfg.capacityBytes == 0) cfg.capacityBytes = defaults.capacityBytes;
+        if (cfg.systemSectorSize == 0 || cfg.systemSectorSize > kMaxSectorSize)
+            cfg.systemSectorSize = defaults.systemSectorSize;
+        if (cfg.dataSectorSize == 0 || cfg.dataSectorSize > kMaxSectorSize)
+            cfg.dataSectorSize = defaults.dataSectorSize;
+        return cfg;
+    }
 
     PlayerConfig config;
     Medium medium;

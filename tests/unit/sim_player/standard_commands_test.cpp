@@ -34,6 +34,24 @@ TEST_F(StandardCommands, RefusalsGetStandardSense) {
     EXPECT_TRUE(IsStandardSense(In({0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 8), 2, 0x3A));
 }
 
+TEST_F(StandardCommands, RequestsWithoutBuffersCarryNoBytes) {
+    const Bytes inquiry = {0x12, 0, 0, 0, 0x60, 0};
+    sim::ScsiRequest r;
+    r.cdb = inquiry.data();
+    r.cdbLength = 6;
+    r.direction = sim::DataDirection::In;
+    r.transferLength = 96;  // but no buffer
+    Answer a;
+    a.result = player.Execute(r);
+    EXPECT_TRUE(IsStandardSense(a, 5, 0x24));
+    r.cdb = nullptr;
+    a.result = player.Execute(r);
+    EXPECT_TRUE(IsStandardSense(a, 5, 0x20));
+    player.EnterRecoveryMode();
+    EXPECT_EQ(player.RecoveryWrite(nullptr, 4096).acceptedBytes, 0u);
+    EXPECT_EQ(player.RecoveryBytesReceived(), 0u);
+}
+
 TEST_F(StandardCommands, DataDriveReadsWritesAndCapacity) {
     ASSERT_TRUE(AllocateStandard().Good());
     EXPECT_TRUE(None({0x00, 0, 0, 0, 0, 0}).Good());
