@@ -13,6 +13,7 @@
 #include "platform/control_codes.h"
 #include "platform/errors.h"
 #include "sim/pc/sim_pc.h"
+#include "text/language_module.h"
 #include "tests/fixtures/device_rig.h"
 #include "tests/fixtures/raw_player.h"
 #include "tests/fixtures/table_scsi_device.h"
@@ -326,6 +327,32 @@ TEST_F(NtTransport, CheckConditionKeepsTheSenseAndRecordsItsText) {
         EXPECT_EQ(nt->SenseText(), rig.Record().GetDetailText());
         EXPECT_EQ(nt->GetStatus(), ERR_OK);
     }
+}
+
+// The language module of the user's language names the device codes it knows; for the others
+// its generic text is followed by the sense bytes.
+TEST_F(NtTransport, SenseTextComesFromTheLanguageModule) {
+    sim::Player& player = AddPlayer();
+    ASSERT_EQ(nt->FindPlayer(), ERR_OK);
+    CBvLanguageModule module(&rig.config, rig.engine.GetErrorRecord(), 0x0409);
+    ASSERT_EQ(module.GetStatus(), ERR_OK);
+    rig.engine.SetResource(&module);
+    const struct {
+        uint16_t code;
+        bool known;
+    } cases[] = {{0x0501, true}, {0x0211, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        std::wstring expected;
+        EXPECT_EQ(module.GetDeviceErrorText(c.code, expected, false) == ERR_OK, c.known);
+        ASSERT_FALSE(expected.empty());
+        Plan(player, "fail op=0xC0 fn=0x30 code=" + std::to_string(c.code));
+        CBvGetChipMajorRevId command;
+        EXPECT_EQ(BvIssueCommand(*nt, command), ERR_SCSI_COMMAND);
+        if (!c.known) expected += L"\n" + nt->GetLastSense()->ToHexText();
+        EXPECT_EQ(rig.Record().GetDetailText(), expected);
+    }
+    rig.engine.SetResource(&rig.resource);
 }
 
 // The request itself fails (here it outlasts its 120-second time-out) although the player
