@@ -21,7 +21,8 @@ int32_t CBvScsi_9x::Execute(const CBvByteArray& commandBytes, uint8_t cdbLength,
                             CBvByteArray& response) {
     if (!AspiUsable()) return ERR_SCSI_COMMAND;
     const uint32_t dataLength = TransferLength(commandBytes, cdbLength, response);
-    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[dataLength + 1]());
+    // At least one byte, so that a command without data still names a buffer.
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[std::max<uint32_t>(dataLength, 1)]());
     if (!buffer) return ERR_NO_MEMORY;
     if (commandBytes.GetSize() > cdbLength) {
         std::memcpy(buffer.get(), commandBytes.Bytes() + cdbLength, commandBytes.GetSize() - cdbLength);
