@@ -59,9 +59,9 @@ protected:
         EXPECT_TRUE(bvtest::AllocateDataDrive(player));
         return player;
     }
-    void Plan(sim::Player& player, const std::string& spec) {
+    void Plan(sim::Player& player, const std::string& plan) {
         std::string error;
-        ASSERT_TRUE(player.SetFaultPlan(spec, &error)) << error;
+        ASSERT_TRUE(player.SetFaultPlan(plan, &error)) << error;
     }
     uint64_t Now() { return Pc().Time().NowMs(); }
     size_t Count(uint32_t code) {

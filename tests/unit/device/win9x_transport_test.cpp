@@ -54,9 +54,9 @@ protected:
         EXPECT_TRUE(bvtest::AllocateDataDrive(player));
         return player;
     }
-    void Plan(sim::Player& player, const std::string& spec) {
+    void Plan(sim::Player& player, const std::string& plan) {
         std::string error;
-        ASSERT_TRUE(player.SetFaultPlan(spec, &error)) << error;
+        ASSERT_TRUE(player.SetFaultPlan(plan, &error)) << error;
     }
     CBvScsi_9x& Transport() {
         if (!transport) transport = std::make_unique<CBvScsi_9x>(&rig.engine);
