@@ -117,17 +117,23 @@ bool SimPc::GetGeometry(DeviceObject& device, uint8_t* out, std::uint32_t outSiz
     return true;
 }
 
+// Sector 0 of the disk, with the capacity the disk reports.
+bool SimPc::ReadMbr(Disk& disk, std::vector<uint8_t>* mbr, uint64_t* sectors,
+                    uint32_t* sectorSize) {
+    if (!ReadCapacity(disk, sectors, sectorSize)) return false;
+    mbr->assign(*sectorSize, 0);
+    return TransferSectors(disk, 0, 1, *sectorSize, mbr->data(), nullptr);
+}
+
 bool SimPc::GetLayout(DeviceObject& device, uint8_t* out, std::uint32_t outSize,
                       std::uint32_t* bytesReturned) {
     if (device.disk == nullptr) return Fail(platform::kErrorNotReady);
     const uint32_t size = kLayoutHeaderSize + 4 * kPartitionInfoSize;
     if (outSize < size) return Fail(platform::kErrorInsufficientBuffer);
-    Disk& disk = *device.disk;
     uint64_t sectors = 0;
     uint32_t sectorSize = 0;
-    if (!ReadCapacity(disk, &sectors, &sectorSize)) return false;
-    std::vector<uint8_t> mbr(sectorSize);
-    if (!TransferSectors(disk, 0, 1, sectorSize, mbr.data(), nullptr)) return false;
+    std::vector<uint8_t> mbr;
+    if (!ReadMbr(*device.disk, &mbr, &sectors, &sectorSize)) return false;
     std::memset(out, 0, size);
     PutLe32(out, 4);
     const bool valid = sectorSize >= 512 && mbr[510] == 0x55 && mbr[511] == 0xAA;
@@ -163,10 +169,9 @@ bool SimPc::SetLayout(DeviceObject& device, const uint8_t* in, std::uint32_t inS
     Disk& disk = *device.disk;
     uint64_t sectors = 0;
     uint32_t sectorSize = 0;
-    if (!ReadCapacity(disk, &sectors, &sectorSize)) return false;
+    std::vector<uint8_t> mbr;
+    if (!ReadMbr(disk, &mbr, &sectors, &sectorSize)) return false;
     if (sectorSize < 512) return Fail(platform::kErrorInvalidFunction);
-    std::vector<uint8_t> mbr(sectorSize);
-    if (!TransferSectors(disk, 0, 1, sectorSize, mbr.data(), nullptr)) return false;
     // Without a partition table the sector holds nothing worth keeping (erased flash reads
     // 0xFF): the new MBR starts from zeros.
     if (mbr[510] != 0x55 || mbr[511] != 0xAA) std::fill(mbr.begin(), mbr.end(), uint8_t(0));
@@ -206,10 +211,9 @@ bool SimPc::DeleteLayout(DeviceObject& device) {
     Disk& disk = *device.disk;
     uint64_t sectors = 0;
     uint32_t sectorSize = 0;
-    if (!ReadCapacity(disk, &sectors, &sectorSize)) return false;
+    std::vector<uint8_t> mbr;
+    if (!ReadMbr(disk, &mbr, &sectors, &sectorSize)) return false;
     if (sectorSize < 512) return Fail(platform::kErrorInvalidFunction);
-    std::vector<uint8_t> mbr(sectorSize);
-    if (!TransferSectors(disk, 0, 1, sectorSize, mbr.data(), nullptr)) return false;
     std::memset(mbr.data() + 440, 0, 72);
     return TransferSectors(disk, 0, 1, sectorSize, nullptr, mbr.data());
 }

@@ -218,6 +218,7 @@ private:
     bool VolumeLock(DeviceObject& device, std::uint32_t code);
     bool GetGeometry(DeviceObject& device, uint8_t* out, std::uint32_t outSize,
                      std::uint32_t* bytesReturned);
+    bool ReadMbr(Disk& disk, std::vector<uint8_t>* mbr, uint64_t* sectors, uint32_t* sectorSize);
     bool GetLayout(DeviceObject& device, uint8_t* out, std::uint32_t outSize,
                    std::uint32_t* bytesReturned);
     bool SetLayout(DeviceObject& device, const uint8_t* in, std::uint32_t inSize);
