@@ -143,7 +143,7 @@ BvFatParameters BvComputeFatParameters(BvFatType type, uint32_t sectorsPerCluste
 
     const uint64_t overhead = uint64_t{p.reservedSectors} + p.rootEntrySectors;
     if (volumeSectors <= overhead || sectorsPerCluster == 0) return p;
-    // The FAT size of Microsoft's FAT specification.
+    // The FAT size formula Microsoft publishes for FAT volumes.
     const uint64_t t1 = volumeSectors - overhead;
     uint64_t t2 = 256ull * sectorsPerCluster + kBvFatCount;
     if (type == BV_FAT32) t2 /= 2;

@@ -214,9 +214,9 @@ bool ParseRule(const std::string& text, FaultRule* rule, std::string* error) {
 
 }  // namespace
 
-bool FaultPlan::Parse(const std::string& spec, FaultPlan* plan, std::string* error) {
+bool FaultPlan::Parse(const std::string& planText, FaultPlan* plan, std::string* error) {
     FaultPlan parsed;
-    for (const auto& piece : SplitOutsideQuotes(spec, IsRuleSeparator)) {
+    for (const auto& piece : SplitOutsideQuotes(planText, IsRuleSeparator)) {
         bool blank = true;
         for (char c : piece) blank = blank && IsBlank(c);
         if (blank) continue;  // tolerate "a; ;b" and a trailing ';'

@@ -1,8 +1,8 @@
 #pragma once
 // The fault plan of one player: what goes wrong, and when. Declared by a test or stored in a
-// player image with `bvplayer fault FILE SPEC`.
+// player image with `bvplayer fault FILE PLAN`.
 //
-// SPEC syntax: rules separated by ';', each a kind followed by blank-separated KEY=VALUE
+// PLAN syntax: rules separated by ';', each a kind followed by blank-separated KEY=VALUE
 // words or flags. Numbers are decimal or 0x-hexadecimal. TEXT may be put in double quotes to
 // hold blanks.
 //
@@ -77,9 +77,9 @@ struct FaultRule {
 struct FaultPlan {
     std::vector<FaultRule> rules;
 
-    // Parses SPEC; on failure leaves *plan unchanged and explains in *error.
-    static bool Parse(const std::string& spec, FaultPlan* plan, std::string* error);
-    // The plan in canonical SPEC form (parses back to the same plan).
+    // Parses PLAN; on failure leaves *plan unchanged and explains in *error.
+    static bool Parse(const std::string& planText, FaultPlan* plan, std::string* error);
+    // The plan in canonical PLAN form (parses back to the same plan).
     std::string ToText() const;
 };
 

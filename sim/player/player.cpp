@@ -124,10 +124,10 @@ static bool HasRule(const FaultPlan& plan, FaultRule::Kind kind) {
     return false;
 }
 
-bool Player::SetFaultPlan(const std::string& spec, std::string* error) {
+bool Player::SetFaultPlan(const std::string& planText, std::string* error) {
     FaultPlan plan;
     std::string ignored;
-    if (!FaultPlan::Parse(spec, &plan, error != nullptr ? error : &ignored)) return false;
+    if (!FaultPlan::Parse(planText, &plan, error != nullptr ? error : &ignored)) return false;
     state_->plan = plan;
     state_->bytesWrittenSincePlan = 0;
     if (HasRule(plan, FaultRule::Kind::TableUnreadable)) state_->medium.DamageTable();

@@ -188,7 +188,7 @@ public:
     // ---- fault plan (syntax in fault_plan.h). Replaces the current plan; an empty text
     // clears it. A plan that does not parse is refused with a message and changes nothing.
     // (Every `error` out-parameter of this class may be null.)
-    bool SetFaultPlan(const std::string& spec, std::string* error);
+    bool SetFaultPlan(const std::string& planText, std::string* error);
     std::string FaultPlanText() const;            // the plan in canonical form ("" for none)
 
     // ---- save and load of the whole state (contents: written chunks only). A pending reset

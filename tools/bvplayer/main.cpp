@@ -39,17 +39,17 @@ const char kHelp[] =
     "                                one line per system drive, in table order\n"
     "        data in use: BYTES      memory the data drive's written contents take\n"
     "                                (whole 64 KiB chunks; 0 without a data drive)\n"
-    "        faults: SPEC|none       the stored fault plan in canonical form\n"
+    "        faults: PLAN|none       the stored fault plan in canonical form\n"
     "      The identity lines show what the bus sees (an identity fault changes them).\n"
     "  brick FILE\n"
     "      Puts the player into recovery mode: it shows up only as a recovery device until\n"
     "      a recovery image is sent to it.\n"
-    "  fault FILE SPEC\n"
-    "      Stores a fault plan, replacing the previous one; SPEC \"none\" or \"\" clears it.\n"
+    "  fault FILE PLAN\n"
+    "      Stores a fault plan, replacing the previous one; PLAN \"none\" or \"\" clears it.\n"
     "  export-data FILE IMAGE\n"
     "      Writes the data drive as a raw disk image (erased sectors read 0xFF).\n"
     "\n"
-    "SPEC: rules separated by ';', each a kind and blank-separated words. Numbers are\n"
+    "PLAN: rules separated by ';', each a kind and blank-separated words. Numbers are\n"
     "decimal or 0x-hexadecimal; TEXT may be double-quoted to hold blanks.\n"
     "  fail     [op=N] [fn=N] [drive=N] [nth=N] [times=N] (code=N | transport)\n"
     "           the command fails: sense key 9 with device code N, or a transport failure\n"
@@ -221,12 +221,12 @@ int Brick(const std::string& path) {
     return player.Save(path, &error) ? 0 : Fail(error);
 }
 
-int SetFaults(const std::string& path, const std::string& spec) {
+int SetFaults(const std::string& path, const std::string& planText) {
     sim::ManualClock clock;
     sim::Player player(clock);
     std::string error;
     if (!Open(path, player, &error)) return Fail(error);
-    if (!player.SetFaultPlan(spec == "none" ? std::string() : spec, &error)) return Fail("bad fault plan: " + error);
+    if (!player.SetFaultPlan(planText == "none" ? std::string() : planText, &error)) return Fail("bad fault plan: " + error);
     return player.Save(path, &error) ? 0 : Fail(error);
 }
 

@@ -8,21 +8,21 @@ namespace {
 class Faults : public PlayerTest {
 protected:
     void SetUp() override { ASSERT_TRUE(AllocateStandard().Good()); }
-    void Plan(const std::string& spec) {
+    void Plan(const std::string& planText) {
         std::string error;
-        ASSERT_TRUE(player.SetFaultPlan(spec, &error)) << error;
+        ASSERT_TRUE(player.SetFaultPlan(planText, &error)) << error;
     }
 };
 
 TEST(FaultPlanSyntax, CanonicalTextParsesBackToItself) {
-    const std::string spec =
+    const std::string planText =
         "fail op=0xC1 fn=0x23 drive=2 nth=3 code=0x501; fail times=0 transport;"
         "flip op=0x28 byte=17 bit=3; delay ms=250 times=0; recovery nth=2 short=100;"
         "recovery late=1500; recovery never; unplug after=65536; table-unreadable; media-flag-clear;"
         "identity vendor=\"AB CD\" product=X revision=2.00 chip=0x10";
     sim::FaultPlan plan;
     std::string error;
-    ASSERT_TRUE(sim::FaultPlan::Parse(spec, &plan, &error)) << error;
+    ASSERT_TRUE(sim::FaultPlan::Parse(planText, &plan, &error)) << error;
     ASSERT_EQ(plan.rules.size(), 11u);
     EXPECT_EQ(plan.rules[0].match.drive, 2);
     EXPECT_EQ(plan.rules[0].code, 0x0501);
@@ -50,11 +50,11 @@ TEST(FaultPlanSyntax, BadSpecsAreRefusedAndChangeNothing) {
     sim::Player player(clock);
     std::string error;
     ASSERT_TRUE(player.SetFaultPlan("delay ms=5", &error));
-    for (const char* spec : bad) {
+    for (const char* planText : bad) {
         error.clear();
-        EXPECT_FALSE(player.SetFaultPlan(spec, &error)) << spec;
-        EXPECT_FALSE(error.empty()) << spec;
-        EXPECT_EQ(player.FaultPlanText(), "delay nth=1 times=1 ms=5") << spec;
+        EXPECT_FALSE(player.SetFaultPlan(planText, &error)) << planText;
+        EXPECT_FALSE(error.empty()) << planText;
+        EXPECT_EQ(player.FaultPlanText(), "delay nth=1 times=1 ms=5") << planText;
     }
 }
 
