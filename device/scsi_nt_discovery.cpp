@@ -26,11 +26,12 @@ int32_t CBvScsi_Nt::FindPlayer() {
     const int32_t status = BvReadPlayerIdentity(GetEngine(), identity);
     if (status != ERR_OK) return status;
     SetDriveLetter(0);
+    // A handle left open is closed also when no drive is probed: the search always ends closed.
+    Close();
     for (wchar_t letter : ListLogicalDrives()) {
         // Drive A is a floppy; only removable drives can be the player, the others stay closed.
         if (letter == L'A') continue;
         if (platform::System().GetDriveType(std::wstring(1, letter) + L":\\") != platform::kDriveRemovable) continue;
-        Close();
         if (!OpenDevice(VolumeName(letter))) continue;
         BvInquiryData inquiry;
         const bool found = BvInquirePlayer(*this, identity, inquiry) && BvHasPlayerMediaFlag(*this);

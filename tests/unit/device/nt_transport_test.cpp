@@ -91,6 +91,16 @@ TEST_F(NtTransport, FindsTheLowestPlayerLetterWithoutOpeningOtherDrives) {
     EXPECT_EQ(nt->ListLogicalDrives(), L"ACDEFG");
 }
 
+TEST_F(NtTransport, SearchWithoutRemovableDrivesStillClosesAHandleLeftOpen) {
+    Pc().AddDisk(sim::PlainDiskConfig(), platform::kDriveFixed);  // E:
+    nt->SetDriveLetter(L'E');
+    ASSERT_EQ(nt->Open(), ERR_OK);
+    EXPECT_EQ(nt->FindPlayer(), ERR_PLAYER_NOT_FOUND);
+    EXPECT_FALSE(nt->IsOpen());
+    EXPECT_EQ(nt->GetDriveLetter(), 0);
+    EXPECT_EQ(Pc().OpenHandleCount(), 0u);
+}
+
 TEST_F(NtTransport, IdentityIsComparedWithoutCaseOverAllSixteenProductBytes) {
     const struct {
         const char* plan;
