@@ -234,6 +234,11 @@ TEST_F(LanguageModuleTest, IconsComeFromTheProgramAndAMissingOneIsRecorded) {
     EXPECT_NE(about, platform::kNullHandle);
     EXPECT_NE(app, platform::kNullHandle);
     EXPECT_NE(about, app);
+    // Shared icons: the same id at the same size is the same icon, so the sizes show here.
+    platform::IResources& resources = platform::Resources();
+    EXPECT_EQ(about, resources.LoadProgramIcon(135, 32));
+    EXPECT_EQ(app, resources.LoadProgramIcon(128, 16));
+    EXPECT_NE(app, resources.LoadProgramIcon(128, 32));
 
     m_scope.Pc().SetProgramIcon(128, false);
     platform::Handle none = platform::kNullHandle;
