@@ -66,6 +66,8 @@ int32_t SetFileSize(std::FILE* file, uint64_t bytes) {
 
 int32_t BvWriteDiskImage(const CBvDisk& disk, const std::string& path) {
     if (disk.GetStatus() != ERR_OK) return disk.GetStatus();
+    // A size whose byte count no file offset holds would wrap round to a small file.
+    if (disk.GetTotalSectors() > uint64_t{INT64_MAX} / disk.GetSectorSize()) return ERR_WRITE;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return ERR_FILE_OPEN;
     DiskImageFile sink(file, disk.GetSectorSize());

@@ -8,5 +8,5 @@ class CBvDisk;
 
 // The file is created anew with the disk's full size. A disk without a layout (status not 0)
 // returns that status and leaves the file alone; ERR_FILE_OPEN or ERR_WRITE when the file
-// cannot be made.
+// cannot be made (ERR_WRITE at once for a disk too large for any file).
 int32_t BvWriteDiskImage(const CBvDisk& disk, const std::string& path);

@@ -117,7 +117,9 @@ bool NearestValidClusterSize(BvFatType type, uint32_t start, uint64_t volumeSect
 
 BvFatType BvFatTypeForDisk(uint64_t totalSectors, uint32_t sectorSize, bool fat16Requested) {
     if (fat16Requested) return BV_FAT16;
-    // 64 bits: a disk of 4 GiB and more must not wrap round to a small size.
+    // 64 bits: a disk of 4 GiB and more must not wrap round to a small size, nor one whose
+    // size in bytes does not even fit 64 bits.
+    if (sectorSize && totalSectors > UINT64_MAX / sectorSize) return BV_FAT32;
     const uint64_t bytes = totalSectors * sectorSize;
     if (bytes <= 4194304) return BV_FAT12;
     if (bytes <= 33554432) return BV_FAT16;

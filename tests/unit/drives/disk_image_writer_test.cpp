@@ -70,6 +70,16 @@ TEST(DiskImageWriter, NoLayoutLeavesTheFileAlone) {
     EXPECT_EQ(std::fopen(path, "rb"), nullptr);
 }
 
+// 2^55 sectors of 512 bytes: 2^64 bytes, which wrapped round to an empty file.
+TEST(DiskImageWriter, DiskBeyondAnyFileSizeFails) {
+    const char* path = "image_huge.img";
+    std::remove(path);
+    CBvDisk disk(1ull << 55, 512, nullptr, 0, 0);
+    ASSERT_EQ(disk.GetStatus(), ERR_OK);
+    EXPECT_EQ(BvWriteDiskImage(disk, path), ERR_WRITE);
+    EXPECT_EQ(std::fopen(path, "rb"), nullptr);
+}
+
 TEST(DiskImageWriter, UnwritableFileFails) {
     CBvDisk disk(61440, 512, nullptr, 0, 0);
     EXPECT_EQ(BvWriteDiskImage(disk, "no_such_folder/disk.img"), ERR_FILE_OPEN);

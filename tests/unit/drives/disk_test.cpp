@@ -108,6 +108,8 @@ TEST(Disk, FatTypeOfDisksBeyond4GiB) {
     EXPECT_EQ(BvFatTypeForDisk(8388608 + 65536, 512, false), BV_FAT32);
     EXPECT_EQ(BvFatTypeForDisk(1048577, 4096, false), BV_FAT32);
     EXPECT_EQ(BvFatTypeForDisk(8388609, 512, true), BV_FAT16);
+    EXPECT_EQ(BvFatTypeForDisk(1ull << 55, 512, false), BV_FAT32);  // 2^64 bytes
+    EXPECT_EQ(BvFatTypeForDisk(UINT64_MAX, 4096, false), BV_FAT32);
     for (uint64_t sectors : {8388608ull, 8388609ull, 16777216ull + 8}) {
         CBvDisk disk = MakeDisk(sectors);
         ASSERT_EQ(disk.GetStatus(), ERR_OK);
