@@ -17,9 +17,12 @@
 #include "tests/fixtures/device_rig.h"
 #include "tests/fixtures/raw_player.h"
 #include "tests/fixtures/table_scsi_device.h"
+#include "tests/fixtures/transfer_cases.h"
 #include "tests/fixtures/watched_platform.h"
 
 using bvtest::Bytes;
+using bvtest::Le32;
+using bvtest::Cdb16;
 using bvtest::ToBytes;
 
 namespace {
@@ -34,13 +37,7 @@ constexpr uint32_t kSenseAt = kHeader + 8;
 constexpr uint32_t kDataAt = kSenseAt + 18;
 constexpr uint32_t kCdbAt = kWide ? 36 : 28;
 
-uint32_t Le32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
 
-Bytes Cdb16(std::initializer_list<uint8_t> leading) {
-    Bytes cdb(leading);
-    cdb.resize(16, 0);
-    return cdb;
-}
 
 // The transport with the drive letter settable, as the player search would leave it.
 class OpenableNt : public CBvScsi_Nt {
@@ -266,20 +263,7 @@ TEST_F(NtTransport, FailedSectorIoIsRecordedWithTheSystemError) {
 TEST_F(NtTransport, PassThroughBlockCarriesTheLargerDirection) {
     AddPlayer();
     nt->SetDriveLetter(L'E');
-    const struct {
-        const char* label;
-        Bytes commandBytes;
-        uint8_t cdbLength;
-        bool dataOut;
-        uint32_t responseSize;
-        uint32_t length;
-    } cases[] = {
-        {"data-out without data", Cdb16({0xC1, 0x2F, 0x63}), 16, true, 0, 0},
-        {"data-in without data", Cdb16({0xC0, 0x02, 0x08}), 16, false, 0, 0},
-        {"answer larger", {0x12, 0, 0, 0, 0x60, 0, 0xAA, 0xBB}, 6, false, 96, 96},
-        {"data larger", {0x2A, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8}, 10, true, 4, 8},
-    };
-    for (const auto& c : cases) {
+    for (const auto& c : bvtest::kTransferCases) {
         SCOPED_TRACE(c.label);
         watched.passThroughBlocks.clear();
         auto bytes = bvtest::MakeByteArray(c.commandBytes);

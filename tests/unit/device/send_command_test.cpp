@@ -15,19 +15,10 @@
 #include "tests/fixtures/table_scsi_device.h"
 
 using bvtest::Bytes;
+using bvtest::Cdb16;
 using bvtest::MakeByteArray;
 using bvtest::TableScsiDevice;
 using bvtest::ToBytes;
-
-namespace {
-
-Bytes Cdb16(std::initializer_list<uint8_t> leading) {
-    Bytes cdb(leading);
-    cdb.resize(16, 0);
-    return cdb;
-}
-
-}  // namespace
 
 TEST(SendCommand, HandsTheCommandToExecuteAndTheAnswerBack) {
     const struct {

@@ -16,9 +16,12 @@
 #include "tests/fixtures/device_rig.h"
 #include "tests/fixtures/raw_player.h"
 #include "tests/fixtures/table_scsi_device.h"
+#include "tests/fixtures/transfer_cases.h"
 #include "tests/fixtures/watched_platform.h"
 
 using bvtest::Bytes;
+using bvtest::Le32;
+using bvtest::Cdb16;
 using bvtest::ToBytes;
 
 namespace {
@@ -29,13 +32,7 @@ constexpr size_t kSenseLen = kWide ? 24 : 20;
 constexpr size_t kCdbLen = kWide ? 25 : 21;
 constexpr size_t kCdbAt = kWide ? 56 : 48;
 
-uint32_t Le32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
 
-Bytes Cdb16(std::initializer_list<uint8_t> leading) {
-    Bytes cdb(leading);
-    cdb.resize(16, 0);
-    return cdb;
-}
 
 sim::DiskSlot Slot(int letter, int hostAdapter, uint8_t aspiBios = 0xFF, sim::DriveMap map = sim::DriveMap()) {
     sim::DiskSlot slot;
@@ -279,20 +276,7 @@ TEST_F(Win9xTransport, SectorsTravelAsScsiCommands) {
 TEST_F(Win9xTransport, RequestBlockCarriesTheLargerDirection) {
     AddPlayer(Slot('E', 1));
     ASSERT_EQ(Transport().FindPlayer(), ERR_OK);
-    const struct {
-        const char* label;
-        Bytes commandBytes;
-        uint8_t cdbLength;
-        bool dataOut;
-        uint32_t responseSize;
-        uint32_t length;
-    } cases[] = {
-        {"data-out without data", Cdb16({0xC1, 0x2F, 0x63}), 16, true, 0, 0},
-        {"data-in without data", Cdb16({0xC0, 0x02, 0x08}), 16, false, 0, 0},
-        {"answer larger", {0x12, 0, 0, 0, 0x60, 0, 0xAA}, 6, false, 96, 96},
-        {"data larger", {0x2A, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8}, 10, true, 4, 8},
-    };
-    for (const auto& c : cases) {
+    for (const auto& c : bvtest::kTransferCases) {
         SCOPED_TRACE(c.label);
         watched.aspiRequests.clear();
         auto bytes = bvtest::MakeByteArray(c.commandBytes);
